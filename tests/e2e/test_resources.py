@@ -1,0 +1,228 @@
+"""Reads the identity resources back out of the built tintavo.exe (version block, icon, manifest) and
+checks the icon generator's output on its own."""
+
+import pathlib
+import re
+import struct
+import subprocess
+import sys
+import xml.etree.ElementTree as ET
+
+import pytest
+
+REPO = pathlib.Path(__file__).resolve().parents[2]
+EXE = REPO / "build" / "win" / "windows" / "tintavo.exe"
+VERSION_H = REPO / "windows" / "res" / "version.h"
+ICON_GENERATOR = REPO / "tools" / "make_icon.py"
+
+RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
+IDI_APP = 1
+
+EXPECTED_STRINGS = {
+    "CompanyName": "Quorvin Technologies",
+    "FileDescription": "A digital clock that changes color based on the color spectrum. "
+    "It cycles a 6 hour period starting at the color Red.",
+    "FileVersion": "1.00",
+    "InternalName": "tintavo",
+    "OriginalFilename": "tintavo.exe",
+    "ProductName": "Quorvin Digital Tintavo",
+    "ProductVersion": "1.00",
+}
+
+# The version.h macro behind each string of the version block.
+HEADER_MACROS = {
+    "CompanyName": "TINTAVO_COMPANY_NAME",
+    "FileDescription": "TINTAVO_FILE_DESCRIPTION",
+    "FileVersion": "TINTAVO_VERSION_STRING",
+    "InternalName": "TINTAVO_INTERNAL_NAME",
+    "OriginalFilename": "TINTAVO_ORIGINAL_FILENAME",
+    "ProductName": "TINTAVO_PRODUCT_NAME",
+    "ProductVersion": "TINTAVO_VERSION_STRING",
+}
+
+# (width, height, bits per pixel, palette entries, colour bytes, mask bytes) of each icon image.
+# Rows of both bitmaps are padded to 4 bytes: a 32-pixel mask row is 4 bytes, a 16-pixel one also 4.
+EXPECTED_IMAGES = sorted([
+    (32, 32, 1, 2, 128, 128),
+    (32, 32, 4, 16, 512, 128),
+    (16, 16, 4, 16, 128, 64),
+])
+
+SUPPORTED_OS = {
+    "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  # Vista
+    "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  # 7
+    "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  # 8
+    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  # 8.1
+    "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  # 10 and 11
+}
+
+
+def read_version_header():
+    """The #define'd values of version.h: strings unquoted, everything else as written."""
+    values = {}
+    for line in VERSION_H.read_text(encoding="utf-8").splitlines():
+        m = re.match(r"\s*#\s*define\s+(\w+)\s+(.+?)\s*$", line)
+        if m:
+            name, value = m.groups()
+            s = re.fullmatch(r'"((?:[^"\\]|\\.)*)"', value)
+            values[name] = s.group(1) if s else value
+    return values
+
+
+def describe_image(blob):
+    """Checks one icon image's layout and returns (width, height, bpp, palette, colour bytes, mask bytes)
+    together with a function giving (colour index, mask bit) at (x, y), y counted from the top."""
+    (size, width, double_height, planes, bpp, compression) = struct.unpack_from("<IiiHHI", blob)
+    assert size == 40, "icon image does not start with a BITMAPINFOHEADER"
+    assert double_height == 2 * width, "icon bitmap height must be twice the width (colour + mask)"
+    assert planes == 1 and compression == 0
+    height = width
+    colours = 1 << bpp
+    colour_row = (width * bpp + 31) // 32 * 4
+    mask_row = (width + 31) // 32 * 4
+    colour_bytes, mask_bytes = colour_row * height, mask_row * height
+    assert len(blob) == 40 + 4 * colours + colour_bytes + mask_bytes, "icon image size does not add up"
+    colour_at = 40 + 4 * colours
+    mask_at = colour_at + colour_bytes
+
+    def pixel(x, y):
+        row = height - 1 - y  # bottom row first
+        c = blob[colour_at + row * colour_row + x * bpp // 8]
+        index = (c >> (8 - bpp - (x * bpp) % 8)) & ((1 << bpp) - 1)
+        m = blob[mask_at + row * mask_row + x // 8]
+        return index, (m >> (7 - x % 8)) & 1
+
+    return (width, height, bpp, colours, colour_bytes, mask_bytes), pixel
+
+
+def check_face_outline(pixel, width):
+    """The corners show the screen through (mask set, colour 0); the middle is drawn."""
+    last = width - 1
+    for x, y in [(0, 0), (last, 0), (0, last), (last, last)]:
+        assert pixel(x, y) == (0, 1), f"corner {(x, y)} of the {width}px image is not transparent"
+    assert pixel(width // 2, width // 2)[1] == 0, f"middle of the {width}px image is transparent"
+
+
+# --- the built exe ------------------------------------------------------------------------------------
+
+@pytest.fixture(scope="module")
+def pe():
+    if not EXE.is_file():
+        pytest.skip(f"{EXE.relative_to(REPO)} is not built (build the Windows target first)")
+    import pefile
+
+    return pefile.PE(str(EXE))
+
+
+def resources(pe, type_id):
+    """{resource id: bytes} for every resource of one type, first language of each."""
+    out = {}
+    for t in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        if t.id == type_id:
+            for entry in t.directory.entries:
+                lang = entry.directory.entries[0]
+                out[entry.id] = pe.get_data(lang.data.struct.OffsetToData, lang.data.struct.Size)
+    return out
+
+
+class TestVersionBlock:
+    def strings(self, pe):
+        assert list(resources(pe, RT_VERSION)) == [1], "expected one version block"
+        tables = [st for fi in pe.FileInfo[0] if hasattr(fi, "StringTable") for st in fi.StringTable]
+        assert len(tables) == 1, "expected one string table"
+        assert tables[0].LangID.upper() == b"040904B0"
+        return {k.decode(): v.decode() for k, v in tables[0].entries.items()}
+
+    def test_strings_are_the_product_identity(self, pe):
+        assert self.strings(pe) == EXPECTED_STRINGS
+
+    def test_strings_come_from_version_header(self, pe):
+        header = read_version_header()
+        strings = self.strings(pe)
+        for key, macro in HEADER_MACROS.items():
+            assert strings[key] == header[macro], f"{key} differs from {macro} in version.h"
+
+    def test_fixed_file_and_product_version_are_1_0_0_0(self, pe):
+        fixed = pe.VS_FIXEDFILEINFO[0]
+        assert (fixed.FileVersionMS, fixed.FileVersionLS) == (0x00010000, 0x00000000)
+        assert (fixed.ProductVersionMS, fixed.ProductVersionLS) == (0x00010000, 0x00000000)
+        header = read_version_header()
+        numbers = [header[f"TINTAVO_VERSION_{p}"] for p in ("MAJOR", "MINOR", "PATCH", "BUILD")]
+        assert numbers == ["1", "0", "0", "0"]
+
+
+class TestIcon:
+    def test_group_holds_the_three_images(self, pe):
+        groups = resources(pe, RT_GROUP_ICON)
+        assert list(groups) == [IDI_APP], "the application icon should be the only icon group, id 1"
+        icons = resources(pe, RT_ICON)
+        group = groups[IDI_APP]
+        reserved, kind, count = struct.unpack_from("<HHH", group)
+        assert (reserved, kind, count) == (0, 1, 3)
+        found = []
+        for i in range(count):
+            w, h, ncolours, _, planes, bpp, nbytes, icon_id = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
+            blob = icons[icon_id]
+            layout, pixel = describe_image(blob)
+            # The shell picks an image by the group's entry, so it must tell the truth about the image.
+            assert (w, h, ncolours, planes, bpp, nbytes) == (layout[0], layout[1], layout[3], 1, layout[2], len(blob))
+            check_face_outline(pixel, layout[0])
+            found.append(layout)
+        assert sorted(found) == EXPECTED_IMAGES
+
+
+class TestManifest:
+    NS = {
+        "v1": "urn:schemas-microsoft-com:asm.v1",
+        "v3": "urn:schemas-microsoft-com:asm.v3",
+        "compat": "urn:schemas-microsoft-com:compatibility.v1",
+    }
+
+    def manifest(self, pe):
+        manifests = resources(pe, RT_MANIFEST)
+        assert list(manifests) == [1], "expected one manifest, the process manifest (id 1)"
+        return ET.fromstring(manifests[1])
+
+    def test_runs_as_invoker(self, pe):
+        levels = self.manifest(pe).findall(".//v3:requestedExecutionLevel", self.NS)
+        assert [e.get("level") for e in levels] == ["asInvoker"]
+
+    def test_uses_common_controls_6(self, pe):
+        deps = self.manifest(pe).findall("v1:dependency/v1:dependentAssembly/v1:assemblyIdentity", self.NS)
+        assert [(d.get("name"), d.get("version"), d.get("processorArchitecture")) for d in deps] == [
+            ("Microsoft.Windows.Common-Controls", "6.0.0.0", "*")
+        ]
+
+    def test_lists_supported_systems_and_leaves_dpi_to_the_system(self, pe):
+        root = self.manifest(pe)
+        ids = {e.get("Id") for e in root.findall(".//compat:supportedOS", self.NS)}
+        assert ids == SUPPORTED_OS
+        tags = {e.tag.rsplit("}", 1)[-1] for e in root.iter()}
+        assert not tags & {"dpiAware", "dpiAwareness"}, "the windows are laid out for 96 DPI"
+
+
+# --- the icon generator alone ----------------------------------------------------------------------------
+
+class TestIconGenerator:
+    def make(self, path):
+        subprocess.run([sys.executable, str(ICON_GENERATOR), str(path)], check=True)
+        return path.read_bytes()
+
+    def test_writes_three_images_with_masks_the_same_every_run(self, tmp_path):
+        data = self.make(tmp_path / "a.ico")
+        assert self.make(tmp_path / "b.ico") == data, "two runs gave different icons"
+        reserved, kind, count = struct.unpack_from("<HHH", data)
+        assert (reserved, kind, count) == (0, 1, 3)
+        found = []
+        end = 6 + 16 * count
+        for i in range(count):
+            w, h, ncolours, _, planes, bpp, nbytes, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
+            assert offset == end, "images should follow the directory back to back"
+            blob = data[offset : offset + nbytes]
+            layout, pixel = describe_image(blob)
+            assert (w, h, ncolours, planes, bpp) == (layout[0], layout[1], layout[3], 1, layout[2])
+            check_face_outline(pixel, layout[0])
+            found.append(layout)
+            end = offset + nbytes
+        assert end == len(data)
+        assert sorted(found) == EXPECTED_IMAGES
