@@ -116,6 +116,7 @@ def pe():
 
 def resources(pe, type_id):
     """{resource id: bytes} for every resource of one type, first language of each."""
+    assert hasattr(pe, "DIRECTORY_ENTRY_RESOURCE"), "tintavo.exe has no resources: is tintavo_resources linked?"
     out = {}
     for t in pe.DIRECTORY_ENTRY_RESOURCE.entries:
         if t.id == type_id:
@@ -143,6 +144,7 @@ class TestVersionBlock:
             assert strings[key] == header[macro], f"{key} differs from {macro} in version.h"
 
     def test_fixed_file_and_product_version_are_1_0_0_0(self, pe):
+        assert list(resources(pe, RT_VERSION)) == [1], "expected one version block"
         fixed = pe.VS_FIXEDFILEINFO[0]
         assert (fixed.FileVersionMS, fixed.FileVersionLS) == (0x00010000, 0x00000000)
         assert (fixed.ProductVersionMS, fixed.ProductVersionLS) == (0x00010000, 0x00000000)
