@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the Wine runs and the end-to-end tests need; quick when all are there.
+set -euo pipefail
+
+packages=(
+    cmake g++ libgtest-dev
+    g++-mingw-w64-x86-64-posix mingw-w64-tools
+    wine wine64 fonts-wine fonts-liberation
+    xvfb openbox xdotool x11-utils x11-apps imagemagick
+    python3-pefile python3-pytest
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+    [[ $status == installed ]] || missing+=("$p")
+done
+
+if ((${#missing[@]} == 0)); then
+    exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+sudo_cmd=()
+if ((EUID != 0)); then
+    sudo_cmd=(sudo)
+fi
+# wine64 alone runs the 64-bit exe; no i386 architecture is needed.
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
