@@ -1,0 +1,71 @@
+"""pytest fixtures for the end-to-end tests: an X display, a Wine prefix, and the clock program itself.
+
+scripts/test.sh hands in a fresh prefix and display through WINEPREFIX and DISPLAY. Run alone, the tests
+start Xvfb with openbox themselves and use (creating it once) the prefix build/e2e-prefix.
+"""
+
+import os
+
+import pytest
+
+import tintavo_e2e as e2e
+
+# The screenshot for the README, kept by a test and written to docs/clock.png when the whole run passes.
+readme_shot = {}
+
+
+@pytest.fixture(scope="session")
+def wine_env():
+    """Makes sure DISPLAY names a working X server and WINEPREFIX a finished prefix."""
+    display = None
+    saved = {key: os.environ.get(key) for key in ("DISPLAY", "WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES")}
+    given_prefix = os.environ.get("WINEPREFIX")
+    if not (given_prefix and os.path.isfile(os.path.join(given_prefix, ".tintavo-prefix"))
+            and e2e.display_works(os.environ.get("DISPLAY"))):
+        display = e2e.VirtualDisplay()
+        os.environ["DISPLAY"] = display.start()
+        prefix = e2e.REPO / "build" / "e2e-prefix"
+        e2e.make_prefix(prefix)
+        os.environ["WINEPREFIX"] = str(prefix)
+    os.environ["WINEDEBUG"] = "-all"
+    os.environ["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+    e2e.SHOTS_DIR.mkdir(parents=True, exist_ok=True)
+    yield
+    if display is not None:
+        e2e.Clock.kill_prefix()
+        display.stop()
+    for key, value in saved.items():
+        if value is None:
+            os.environ.pop(key, None)
+        else:
+            os.environ[key] = value
+
+
+@pytest.fixture
+def clock(wine_env):
+    """A not yet started run of tintavo.exe; every Wine process of the prefix is ended afterwards."""
+    if not e2e.exe_path().is_file():
+        pytest.fail(f"{e2e.exe_path()} is missing: build it first (scripts/build.sh)")
+    program = e2e.Clock()
+    yield program
+    if program.process is not None and program.process.poll() is not None:
+        print(f"tintavo.exe exited early with {program.process.returncode}:\n{program.output()}")
+    program.stop()
+    e2e.wait_until_gone(e2e.MAIN_TITLE)
+
+
+def pytest_sessionfinish(session, exitstatus):
+    """Refreshes docs/clock.png from this run's picture of the clock when the run passed and the picture
+    looks different from the one already there (so the file only changes when the clock does)."""
+    image = readme_shot.get("image")
+    if exitstatus != 0 or image is None or session.testsfailed:
+        return
+    target = e2e.REPO / "docs" / "clock.png"
+    if target.is_file():
+        try:
+            if image.differing_fraction(e2e.Image.load(target)) < 0.01:
+                return
+        except Exception:  # an unreadable old picture is simply replaced
+            pass
+    image.save_png(target)
+    print(f"\nupdated {target.relative_to(e2e.REPO)}")

@@ -1,0 +1,393 @@
+"""Helpers for driving tintavo.exe under Wine on an X display: start it at a chosen local time, find its
+windows, read their geometry and window-manager state, take screenshots and read pixels, move the mouse."""
+
+import os
+import re
+import shutil
+import signal
+import struct
+import subprocess
+import tempfile
+import time
+import zlib
+from dataclasses import dataclass
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parents[2]
+SHOTS_DIR = REPO / "build" / "e2e-shots"
+MAIN_TITLE = "ZuziradOdor Digital Tintavo"
+
+
+def exe_path():
+    return Path(os.environ.get("TINTAVO_EXE", REPO / "build" / "win" / "windows" / "tintavo.exe"))
+
+
+def run(args, timeout=20, check=True, env=None):
+    """Runs a command and gives its stdout as text."""
+    result = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                            timeout=timeout, env=env)
+    if check and result.returncode != 0:
+        raise RuntimeError(f"{args[0]} failed ({result.returncode}): {result.stderr.strip()}")
+    return result.stdout
+
+
+# ---------------------------------------------------------------------------------------------------
+# Local time through TZ
+
+
+def tz_for_local_time(hour, minute, second=2, utc_now=None):
+    """A POSIX TZ value under which the local time is hour:minute:second right now.
+
+    The offset is chosen between -12 and +12 hours and may carry seconds; Wine honours them. Starting a
+    few seconds into the minute leaves the better part of a minute before the displayed time changes.
+    """
+    if utc_now is None:
+        utc_now = time.time()
+    utc_seconds_of_day = int(utc_now) % 86400
+    offset = (hour * 3600 + minute * 60 + second - utc_seconds_of_day) % 86400
+    if offset > 43200:
+        offset -= 86400
+    # POSIX counts offsets west of Greenwich as positive: UTC+5 is "XXX-5".
+    sign = "-" if offset >= 0 else "+"
+    offset = abs(offset)
+    return f"XXX{sign}{offset // 3600:02d}:{offset // 60 % 60:02d}:{offset % 60:02d}"
+
+
+# ---------------------------------------------------------------------------------------------------
+# Images
+
+
+@dataclass
+class Image:
+    """An RGB image, 8 bits a channel, rows top to bottom."""
+
+    width: int
+    height: int
+    data: bytes
+    taken_at: float = 0.0
+
+    @classmethod
+    def from_ppm(cls, raw, taken_at=0.0):
+        # P6 header: magic, width, height, maxval, each separated by whitespace (comments allowed).
+        fields = []
+        pos = 0
+        while len(fields) < 4:
+            while raw[pos:pos + 1].isspace():
+                pos += 1
+            if raw[pos:pos + 1] == b"#":
+                pos = raw.index(b"\n", pos) + 1
+                continue
+            end = pos
+            while not raw[end:end + 1].isspace():
+                end += 1
+            fields.append(raw[pos:end])
+            pos = end
+        pos += 1
+        if fields[0] != b"P6" or int(fields[3]) != 255:
+            raise ValueError(f"not an 8-bit PPM: {fields!r}")
+        width, height = int(fields[1]), int(fields[2])
+        data = raw[pos:pos + width * height * 3]
+        if len(data) != width * height * 3:
+            raise ValueError("truncated PPM")
+        return cls(width, height, data, taken_at)
+
+    @classmethod
+    def load(cls, path):
+        return cls.from_ppm(subprocess.run(["convert", str(path), "-depth", "8", "ppm:-"],
+                                           stdout=subprocess.PIPE, check=True).stdout)
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def crop(self, left, top, width, height):
+        left, top = max(left, 0), max(top, 0)
+        width, height = min(width, self.width - left), min(height, self.height - top)
+        rows = [self.data[((top + y) * self.width + left) * 3:((top + y) * self.width + left + width) * 3]
+                for y in range(height)]
+        return Image(width, height, b"".join(rows), self.taken_at)
+
+    def pixels(self):
+        """(x, y, colour) for every pixel."""
+        for y in range(self.height):
+            row = self.data[y * self.width * 3:(y + 1) * self.width * 3]
+            for x in range(self.width):
+                yield x, y, tuple(row[x * 3:x * 3 + 3])
+
+    def count(self, colour):
+        return sum(1 for _, _, c in self.pixels() if c == colour)
+
+    def colours(self):
+        """How often each colour occurs."""
+        counts = {}
+        for _, _, c in self.pixels():
+            counts[c] = counts.get(c, 0) + 1
+        return counts
+
+    def bbox(self, predicate):
+        """(left, top, right, bottom), inclusive, of the pixels whose colour satisfies predicate; or None."""
+        xs, ys = [], []
+        for x, y, c in self.pixels():
+            if predicate(c):
+                xs.append(x)
+                ys.append(y)
+        if not xs:
+            return None
+        return min(xs), min(ys), max(xs), max(ys)
+
+    def differing_fraction(self, other, tolerance=24):
+        """Fraction of pixels whose channels differ by more than tolerance (1.0 if the sizes differ)."""
+        if (self.width, self.height) != (other.width, other.height):
+            return 1.0
+        n = self.width * self.height
+        differing = 0
+        for i in range(n):
+            a = self.data[i * 3:i * 3 + 3]
+            b = other.data[i * 3:i * 3 + 3]
+            if max(abs(a[k] - b[k]) for k in range(3)) > tolerance:
+                differing += 1
+        return differing / n
+
+    def save_png(self, path):
+        path = Path(path)
+        path.parent.mkdir(parents=True, exist_ok=True)
+        stride = self.width * 3
+        raw = b"".join(b"\x00" + self.data[y * stride:(y + 1) * stride] for y in range(self.height))
+
+        def chunk(kind, body):
+            return (struct.pack(">I", len(body)) + kind + body
+                    + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+
+        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)
+        tmp = path.with_suffix(".tmp")
+        tmp.write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+                        + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+        tmp.replace(path)
+        return path
+
+
+def screenshot(save_as=None):
+    """The whole screen now; also written to build/e2e-shots/<save_as>.png when a name is given."""
+    taken_at = time.monotonic()
+    raw = subprocess.run(["import", "-silent", "-window", "root", "-depth", "8", "ppm:-"],
+                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=True, timeout=20).stdout
+    image = Image.from_ppm(raw, taken_at)
+    if save_as:
+        image.save_png(SHOTS_DIR / f"{save_as}.png")
+    return image
+
+
+# ---------------------------------------------------------------------------------------------------
+# Windows
+
+
+@dataclass
+class Geometry:
+    x: int
+    y: int
+    width: int
+    height: int
+
+    def contains(self, x, y, width=1, height=1):
+        return (self.x <= x and self.y <= y
+                and x + width <= self.x + self.width and y + height <= self.y + self.height)
+
+
+def find_windows(title, visible_only=True):
+    """X window ids of the windows whose name is exactly title."""
+    args = ["xdotool", "search"]
+    if visible_only:
+        args.append("--onlyvisible")
+    args += ["--name", "^" + re.escape(title) + "$"]
+    result = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, timeout=10)
+    return [int(w) for w in result.stdout.split()]
+
+
+def wait_for_window(title, timeout=30.0, poll=0.05):
+    deadline = time.monotonic() + timeout
+    while True:
+        ids = find_windows(title)
+        if ids:
+            return ids[0]
+        if time.monotonic() > deadline:
+            raise TimeoutError(f"no visible window named {title!r} within {timeout} s")
+        time.sleep(poll)
+
+
+def wait_until_gone(title, timeout=10.0):
+    deadline = time.monotonic() + timeout
+    while find_windows(title):
+        if time.monotonic() > deadline:
+            raise TimeoutError(f"window {title!r} still there after {timeout} s")
+        time.sleep(0.1)
+
+
+def geometry(window_id):
+    """Position on the screen and size of the X window (for Wine windows: the whole window, frame included)."""
+    out = run(["xwininfo", "-id", str(window_id)])
+    values = {}
+    for key, label in (("x", "Absolute upper-left X"), ("y", "Absolute upper-left Y"),
+                       ("width", "Width"), ("height", "Height")):
+        match = re.search(rf"^\s*{label}:\s*(-?\d+)", out, re.MULTILINE)
+        if not match:
+            raise RuntimeError(f"xwininfo gave no {label!r}: {out}")
+        values[key] = int(match.group(1))
+    return Geometry(**values)
+
+
+def wm_state(window_id):
+    """The atoms in _NET_WM_STATE, e.g. {"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR"}."""
+    out = run(["xprop", "-id", str(window_id), "_NET_WM_STATE"])
+    if "=" not in out:
+        return set()
+    return {atom.strip() for atom in out.split("=", 1)[1].split(",") if atom.strip()}
+
+
+# ---------------------------------------------------------------------------------------------------
+# Mouse
+
+
+def click(x, y, button=1):
+    run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", str(button)])
+
+
+def drag(x0, y0, x1, y1, button=1, steps=10):
+    """Presses at (x0, y0), moves in steps to (x1, y1) and releases there."""
+    run(["xdotool", "mousemove", "--sync", str(x0), str(y0), "mousedown", str(button)])
+    for i in range(1, steps + 1):
+        x = x0 + (x1 - x0) * i // steps
+        y = y0 + (y1 - y0) * i // steps
+        run(["xdotool", "mousemove", "--sync", str(x), str(y)])
+        time.sleep(0.02)
+    run(["xdotool", "mouseup", str(button)])
+
+
+# ---------------------------------------------------------------------------------------------------
+# The program
+
+
+class Clock:
+    """One run of tintavo.exe in the current WINEPREFIX on the current DISPLAY."""
+
+    def __init__(self, exe=None):
+        self.exe = Path(exe) if exe else exe_path()
+        self.process = None
+        self.started_at = None
+        self.tz = None
+
+    def start(self, hour, minute, second=2):
+        """Starts the program so that its local time is hour:minute:second at start."""
+        if not self.exe.is_file():
+            raise FileNotFoundError(f"{self.exe} is not built")
+        env = dict(os.environ)
+        self.tz = env["TZ"] = tz_for_local_time(hour, minute, second)
+        self.log = tempfile.TemporaryFile()
+        self.started_at = time.monotonic()
+        self.process = subprocess.Popen(["wine", str(self.exe)], env=env, stdin=subprocess.DEVNULL,
+                                        stdout=self.log, stderr=subprocess.STDOUT,
+                                        start_new_session=True)
+        return self
+
+    @staticmethod
+    def kill_prefix():
+        subprocess.run(["wineserver", "-k"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=30)
+
+    def output(self):
+        self.log.seek(0)
+        return self.log.read().decode(errors="replace")
+
+    def running(self):
+        return self.process is not None and self.process.poll() is None
+
+    def stop(self):
+        """Ends every Wine process of the prefix (the program and anything it opened)."""
+        if self.process is None:
+            return
+        self.kill_prefix()
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            os.killpg(self.process.pid, signal.SIGKILL)
+            self.process.wait(timeout=10)
+        self.process = None
+
+
+# ---------------------------------------------------------------------------------------------------
+# A display and a prefix of our own, for runs of pytest outside scripts/test.sh
+
+
+def display_works(display):
+    if not display or not shutil.which("xdpyinfo"):
+        return False
+    env = dict(os.environ, DISPLAY=display)
+    return subprocess.run(["xdpyinfo"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                          env=env, timeout=10).returncode == 0
+
+
+class VirtualDisplay:
+    """Xvfb on a free display number with openbox managing it."""
+
+    def __init__(self, screen="1280x1024x24"):
+        self.screen = screen
+        self.xvfb = None
+        self.openbox = None
+        self.display = None
+
+    def start(self):
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen, "-nolisten", "tcp",
+             "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as numbers:
+            number = numbers.readline().strip()
+        if not number:
+            self.stop()
+            raise RuntimeError("Xvfb did not start")
+        self.display = f":{number}"
+        env = dict(os.environ, DISPLAY=self.display)
+        self.openbox = subprocess.Popen(["openbox", "--sm-disable"], env=env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 10
+        while "window id" not in subprocess.run(
+                ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env, text=True,
+                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout:
+            if time.monotonic() > deadline:
+                self.stop()
+                raise RuntimeError("openbox did not start")
+            time.sleep(0.1)
+        return self.display
+
+    def stop(self):
+        for process in (self.openbox, self.xvfb):
+            if process is not None and process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+        self.openbox = self.xvfb = None
+
+
+def make_prefix(prefix):
+    """Creates the Wine prefix (or checks the finished one) with the same steps as scripts/test.sh."""
+    script = REPO / "scripts" / "wine-env.sh"
+    subprocess.run(["bash", "-c", 'source "$1" && tintavo_make_prefix "$2"', "bash", str(script),
+                    str(prefix)], check=True, timeout=300)
+
+
+def wait_for_screen(predicate, timeout, interval=0.05, what="the expected picture"):
+    """Takes screenshots until predicate(image) holds; gives that image. Raises TimeoutError with the
+    last image saved to build/e2e-shots/timeout.png otherwise."""
+    deadline = time.monotonic() + timeout
+    while True:
+        image = screenshot()
+        if predicate(image):
+            return image
+        if time.monotonic() > deadline:
+            image.save_png(SHOTS_DIR / "timeout.png")
+            raise TimeoutError(f"no screenshot showed {what} within {timeout} s "
+                               f"(last one: build/e2e-shots/timeout.png)")
+        time.sleep(interval)
