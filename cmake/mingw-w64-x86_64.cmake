@@ -14,3 +14,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # One self-contained exe: no libstdc++/libgcc/winpthread DLLs beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# Tests of the Windows build run under Wine (WINEPREFIX and DISPLAY come from the caller).
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)

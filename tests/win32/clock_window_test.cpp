@@ -1,0 +1,169 @@
+// Tests of the two clock windows on real windows, with a clock the test sets.
+#include "windows/forms.h"
+
+#include "pump.h"
+
+#include <gtest/gtest.h>
+
+namespace tintavo {
+namespace {
+
+using testing::PumpFor;
+using testing::PumpUntil;
+
+TimeOfDay now{18, 9};
+TimeOfDay TestClock() { return now; }
+
+constexpr Colour kWhite = 0x00FFFFFF;
+constexpr Colour kRed = 0x000000FF;
+
+class ClockWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        now = {18, 9};
+        ClockForm::UseClock(&TestClock);
+    }
+    void TearDown() override {
+        Form3().Unload(); // brings the main clock back
+        frmMain().Unload();
+        MSG quit;
+        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    }
+
+    static RECT ScreenClientRect(HWND window) {
+        RECT client{};
+        GetClientRect(window, &client);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        return client;
+    }
+    static std::wstring Title(HWND window) {
+        wchar_t title[64] = {};
+        GetWindowTextW(window, title, 64);
+        return title;
+    }
+    static void ExpectDesktopBehaviours(HWND window) {
+        EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+        ASSERT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED);
+        COLORREF key = 0;
+        DWORD flags = 0;
+        ASSERT_TRUE(GetLayeredWindowAttributes(window, &key, nullptr, &flags));
+        EXPECT_EQ(key, RGB(255, 0, 255));
+        EXPECT_EQ(flags, static_cast<DWORD>(LWA_COLORKEY));
+    }
+};
+
+TEST_F(ClockWindowTest, MainClockOpensInItsLayoutWithTheTimeSampledButNotYetShown) {
+    MainClockForm& form = frmMain();
+    form.Show();
+    ASSERT_TRUE(form.IsLoaded());
+    EXPECT_EQ(Title(form.Handle()), L"ZuziradOdor Digital Tintavo");
+    const RECT client = ScreenClientRect(form.Handle());
+    EXPECT_EQ(client.left, 288);
+    EXPECT_EQ(client.top, 191);
+    EXPECT_EQ(client.right - client.left, 250);
+    EXPECT_EQ(client.bottom - client.top, 129);
+    EXPECT_NE(GetMenu(form.Handle()), nullptr);
+    ExpectDesktopBehaviours(form.Handle());
+
+    EXPECT_EQ(form.strHour(), "6");
+    EXPECT_EQ(form.strMinute(), "09 PM");
+    EXPECT_EQ(form.TimeLabel().Caption(), L"");
+    EXPECT_EQ(form.TimeLabel().ForeColor(), 0x00808080u);
+    EXPECT_TRUE(form.TimeLabel().Visible());
+    EXPECT_EQ(form.BackColor(), kWhite);
+    EXPECT_EQ(Form::LoadedCount(), 1);
+}
+
+TEST_F(ClockWindowTest, CaptionAfterASecondThenScheduledColourASecondAfterThat) {
+    MainClockForm& form = frmMain();
+    const ULONGLONG start = GetTickCount64();
+    form.Show();
+    ASSERT_TRUE(PumpUntil([&] { return form.ColourTimerEnabled(); }, 200)); // first sampling tick
+
+    ASSERT_TRUE(PumpUntil([&] { return !form.TimeLabel().Caption().empty(); }, 1600));
+    EXPECT_GE(GetTickCount64() - start, 900u);
+    EXPECT_EQ(form.TimeLabel().Caption(), L"6:09 PM");
+
+    ASSERT_TRUE(PumpUntil([&] { return form.BackColor() != kWhite; }, 1600));
+    EXPECT_GE(GetTickCount64() - start, 900u);
+    EXPECT_EQ(form.BackColor(), kRed);
+}
+
+TEST_F(ClockWindowTest, TheColourTimerKeepsFiringOnceASecondWhileReEnabledEvery10Ms) {
+    MainClockForm& form = frmMain();
+    form.Show();
+    ASSERT_TRUE(PumpUntil([&] { return form.BackColor() == kRed; }, 2500));
+    now = {7, 45};
+    EXPECT_TRUE(PumpUntil([&] { return form.BackColor() == 0x0098DDF8u; }, 1300));
+    now = {20, 10};
+    EXPECT_TRUE(PumpUntil([&] { return form.BackColor() == 0x0000FFFFu; }, 1300));
+    EXPECT_TRUE(PumpUntil([&] { return form.TimeLabel().Caption() == L"8:10 PM"; }, 1300));
+}
+
+TEST_F(ClockWindowTest, DuringHourZeroTheBackgroundKeepsItsColour) {
+    now = {0, 20};
+    MainClockForm& form = frmMain();
+    form.Show();
+    PumpFor(2600);
+    EXPECT_EQ(form.TimeLabel().Caption(), L"0:20 AM");
+    EXPECT_EQ(form.BackColor(), kWhite);
+}
+
+TEST_F(ClockWindowTest, HalfPastNoonShowsPmAndTheHalfHourShade) {
+    now = {12, 30};
+    MainClockForm& form = frmMain();
+    form.Show();
+    ASSERT_TRUE(PumpUntil([&] { return form.BackColor() != kWhite; }, 2600));
+    EXPECT_EQ(form.BackColor(), 0x0094AAF8u);
+    EXPECT_EQ(form.TimeLabel().Caption(), L"12:30 PM");
+}
+
+TEST_F(ClockWindowTest, CompactClockOpensInItsLayoutAtTheDefaultPlace) {
+    CompactClockForm& form = Form3();
+    form.Show();
+    ASSERT_TRUE(form.IsLoaded());
+    EXPECT_EQ(Title(form.Handle()), L"Quorvin Clock");
+    const RECT client = ScreenClientRect(form.Handle());
+    EXPECT_EQ(client.right - client.left, 82); // below the system's minimum tracking width
+    EXPECT_EQ(client.bottom - client.top, 30);
+    EXPECT_EQ(GetMenu(form.Handle()), nullptr);
+    ExpectDesktopBehaviours(form.Handle());
+    EXPECT_EQ(form.BackColor(), SystemColour(COLOR_BTNFACE));
+    EXPECT_EQ(form.TimeLabel().ForeColor(), 0x00C0C0C0u);
+    EXPECT_EQ(form.strHour(), "6");
+
+    ASSERT_TRUE(PumpUntil([&] { return form.BackColor() == kRed; }, 2600));
+    EXPECT_EQ(form.TimeLabel().Caption(), L"6:09 PM");
+}
+
+TEST_F(ClockWindowTest, EachClockWindowColoursOnlyItself) {
+    frmMain().Show();
+    ASSERT_TRUE(PumpUntil([&] { return frmMain().BackColor() == kRed; }, 2600));
+    now = {0, 5}; // no colour for hour 0: the main clock keeps red, the compact one its layout colour
+    Form3().Show();
+    PumpFor(2300);
+    EXPECT_EQ(frmMain().BackColor(), kRed);
+    EXPECT_EQ(Form3().BackColor(), SystemColour(COLOR_BTNFACE));
+}
+
+TEST_F(ClockWindowTest, ReloadingStartsAgainFromTheLayout) {
+    MainClockForm& form = frmMain();
+    form.Show();
+    ASSERT_TRUE(PumpUntil([&] { return form.BackColor() == kRed; }, 2600));
+    RECT moved{};
+    GetWindowRect(form.Handle(), &moved);
+    SetWindowPos(form.Handle(), nullptr, moved.left + 40, moved.top + 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+
+    form.Unload();
+    form.Show();
+    EXPECT_EQ(form.BackColor(), kWhite);
+    EXPECT_EQ(form.TimeLabel().Caption(), L"");
+    const RECT client = ScreenClientRect(form.Handle());
+    EXPECT_EQ(client.left, 288);
+    EXPECT_EQ(client.top, 191);
+    ExpectDesktopBehaviours(form.Handle());
+}
+
+} // namespace
+} // namespace tintavo

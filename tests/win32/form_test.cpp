@@ -1,0 +1,167 @@
+// Tests of the form layer on real windows: lifecycle, timers, press routing and painting.
+#include "windows/form.h"
+
+#include "pump.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace tintavo {
+namespace {
+
+using testing::PumpFor;
+using testing::PumpUntil;
+
+constexpr Colour kWhite = 0x00FFFFFF;
+
+class ProbeForm final : public Form {
+public:
+    ProbeForm() : Form{{L"Probe", {120, 80}, POINT{40, 60}, kWhite}} {}
+
+    Label label{*this, {{10, 10, 60, 30}, L"Probe", {L"Arial", 9}, 0x00000000, std::nullopt, DT_LEFT}};
+    Line line{*this, {0, 79}, {119, 79}};
+    // The fast timer re-enables the slow one on every tick, as the clock's sampling timer does.
+    Timer fast{*this, 10, true, [this] { slow.SetEnabled(true); }};
+    Timer slow{*this, 1000, false, [this] { ++slowTicks; }};
+
+    int slowTicks = 0;
+    int loads = 0;
+    int unloads = 0;
+    std::vector<int> buttons;
+
+private:
+    void Form_Load() override { ++loads; }
+    void Form_Unload(int&) override {
+        ++unloads;
+        Unload(); // already unloading: must not recurse or destroy twice
+    }
+    void Form_MouseDown(int button, int, float, float) override { buttons.push_back(button); }
+};
+
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override { form.Show(); }
+    void TearDown() override {
+        form.Unload();
+        MSG quit;
+        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    }
+
+    void Press(UINT message, int x, int y) {
+        SendMessageW(form.Handle(), message, 0, MAKELPARAM(x, y));
+    }
+    COLORREF PixelAt(int x, int y) {
+        HDC dc = GetDC(form.Handle());
+        const COLORREF colour = GetPixel(dc, x, y);
+        ReleaseDC(form.Handle(), dc);
+        return colour;
+    }
+
+    ProbeForm form;
+};
+
+TEST_F(FormTest, OpensWithItsClientAreaWhereAndAsLargeAsDesigned) {
+    ASSERT_TRUE(form.IsLoaded());
+    RECT client{};
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(client.right, 120);
+    EXPECT_EQ(client.bottom, 80);
+    POINT origin{0, 0};
+    ClientToScreen(form.Handle(), &origin);
+    EXPECT_EQ(origin.x, 40);
+    EXPECT_EQ(origin.y, 60);
+    EXPECT_TRUE(GetWindowLongW(form.Handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    EXPECT_FALSE(GetWindowLongW(form.Handle(), GWL_STYLE) & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_TRUE(IsWindowVisible(form.Handle()));
+    EXPECT_EQ(form.loads, 1);
+}
+
+TEST_F(FormTest, ARunningTimerKeepsItsCountdownWhenEnabledAgain) {
+    PumpFor(2600);
+    EXPECT_GE(form.slowTicks, 2);
+    EXPECT_LE(form.slowTicks, 3);
+}
+
+TEST_F(FormTest, PressesOnAVisibleLabelReachNoHandler) {
+    Press(WM_LBUTTONDOWN, 20, 20); // on the label
+    Press(WM_RBUTTONDOWN, 59, 29);
+    EXPECT_TRUE(form.buttons.empty());
+
+    Press(WM_LBUTTONDOWN, 100, 50);
+    Press(WM_RBUTTONDOWN, 5, 5);
+    Press(WM_MBUTTONDOWN, 60, 30); // just outside the label
+    Press(WM_LBUTTONDOWN, 60, 79); // on the line
+    EXPECT_EQ(form.buttons, (std::vector<int>{1, 2, 4, 1}));
+
+    form.label.SetVisible(false);
+    Press(WM_LBUTTONDOWN, 20, 20);
+    EXPECT_EQ(form.buttons.back(), 1);
+    EXPECT_EQ(form.buttons.size(), 5u);
+}
+
+TEST_F(FormTest, PaintsTheBackgroundTheLabelTextAroundWhichTheBackgroundShowsAndTheLine) {
+    form.SetBackColor(0x0000FF00);
+    form.label.SetCaption(L"WWWW");
+    PumpFor(100);
+    EXPECT_EQ(PixelAt(100, 50), RGB(0, 255, 0));
+    EXPECT_EQ(PixelAt(60, 79), RGB(0, 0, 0));   // line, end point included
+    EXPECT_EQ(PixelAt(119, 79), RGB(0, 0, 0));
+    int text = 0, background = 0;
+    for (int y = 10; y < 30; ++y)
+        for (int x = 10; x < 60; ++x) {
+            const COLORREF pixel = PixelAt(x, y);
+            text += pixel == RGB(0, 0, 0);
+            background += pixel == RGB(0, 255, 0);
+        }
+    EXPECT_GT(text, 20);        // solid strokes of the caption
+    EXPECT_GT(background, 200); // transparent label: the window colour around the characters
+
+    form.label.SetVisible(false);
+    PumpFor(100);
+    for (int x = 10; x < 60; x += 3) EXPECT_EQ(PixelAt(x, 15), RGB(0, 255, 0)) << x;
+}
+
+TEST_F(FormTest, UnloadLosesRunTimeChangesAndTheNextLoadStartsFromTheDesign) {
+    form.SetBackColor(0x000000FF);
+    form.label.SetCaption(L"changed");
+    form.label.SetForeColor(0x00FF0000);
+    form.label.SetVisible(false);
+    ASSERT_TRUE(PumpUntil([&] { return form.slow.Enabled(); }, 500));
+    const HWND first = form.Handle();
+
+    form.Unload();
+    EXPECT_FALSE(form.IsLoaded());
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(form.unloads, 1);
+    form.Unload(); // not loaded: nothing happens
+    EXPECT_EQ(form.unloads, 1);
+
+    form.Show();
+    EXPECT_EQ(form.loads, 2);
+    EXPECT_EQ(form.BackColor(), kWhite);
+    EXPECT_EQ(form.label.Caption(), L"Probe");
+    EXPECT_EQ(form.label.ForeColor(), 0x00000000u);
+    EXPECT_TRUE(form.label.Visible());
+    EXPECT_FALSE(form.slow.Enabled());
+    EXPECT_TRUE(form.fast.Enabled());
+}
+
+TEST_F(FormTest, TheLastUnloadEndsTheMessageLoop) {
+    const int others = Form::LoadedCount() - 1;
+    ASSERT_EQ(others, 0);
+    form.Unload();
+    EXPECT_EQ(Form::LoadedCount(), 0);
+    MSG quit;
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(FormTest, TheCloseBoxUnloads) {
+    SendMessageW(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    PumpFor(50);
+    EXPECT_FALSE(form.IsLoaded());
+    EXPECT_EQ(form.unloads, 1);
+}
+
+} // namespace
+} // namespace tintavo

@@ -1,0 +1,50 @@
+// The clock windows' start-up, timer and mouse handlers.
+#include "windows/clock_form.h"
+
+#include "clock/color_schedule.h"
+#include "desktop/translucent_wnd.h"
+#include "desktop/win32/win32_window_manager.h"
+
+namespace tintavo {
+
+TimeOfDay LocalTimeOfDay() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return {now.wHour, now.wMinute};
+}
+
+ClockForm::ClockForm(const FormDesign& design, const Label::Design& timeLabel, std::vector<MenuDesign> menuBar)
+    : Form{design, std::move(menuBar)}, lblTime{*this, timeLabel} {}
+
+void ClockForm::Form_Load() {
+    ShowNow();
+    PumpPendingMessagesOnce(); // let the first paint happen
+    if (!IsLoaded()) return;   // closed while its messages ran
+    desktop::WindowManager& wm = desktop::SystemWindowManager();
+    const desktop::WindowHandle window = desktop::ToHandle(Handle());
+    (void)desktop::PlaceTopmost(wm, window);
+    (void)MTranslucentWnd::MakeTranslucent(wm, window, kKeyColour); // stays opaque where unsupported
+    UpdateTimeText();
+}
+
+void ClockForm::Form_MouseDown(int button, int /*shift*/, float /*x*/, float /*y*/) {
+    desktop::StartDrag(desktop::SystemWindowManager(), desktop::ToHandle(Handle()), button);
+}
+
+void ClockForm::tmrTime_Timer() {
+    UpdateTimeText();
+    Timer1.SetEnabled(true);
+}
+
+void ClockForm::tmrBlinker_Timer() {
+    UpdateTimeText();
+    const std::string caption = text_.Caption(); // ASCII
+    lblTime.SetCaption(std::wstring(caption.begin(), caption.end()));
+}
+
+void ClockForm::ApplyColorSchedule() {
+    // The hour as displayed, the minute from a fresh reading of the clock.
+    if (const std::optional<Colour> colour = ScheduleColor(text_.Hour(), clock_().minute)) SetBackColor(*colour);
+}
+
+} // namespace tintavo

@@ -1,0 +1,47 @@
+// What both clock windows share: the time label, the three timers and their handlers.
+#pragma once
+
+#include "clock/time_text.h"
+#include "windows/form.h"
+
+namespace tintavo {
+
+// Where the clock windows read the local time; tests put a clock of their own in.
+using ClockSource = TimeOfDay (*)();
+TimeOfDay LocalTimeOfDay();
+
+class ClockForm : public Form {
+public:
+    static constexpr Colour kKeyColour = 0x00FF00FF; // see-through and click-through
+
+    static void UseClock(ClockSource clock) { clock_ = clock; }
+
+    const Label& TimeLabel() const { return lblTime; }
+    std::string_view strHour() const { return text_.Hour(); }
+    std::string_view strMinute() const { return text_.Minute(); }
+    bool ColourTimerEnabled() const { return Timer1.Enabled(); }
+
+protected:
+    ClockForm(const FormDesign& design, const Label::Design& timeLabel, std::vector<MenuDesign> menuBar = {});
+
+    void Form_Load() override;
+    void Form_MouseDown(int button, int shift, float x, float y) override;
+
+    Label lblTime;
+
+private:
+    void tmrTime_Timer();
+    void tmrBlinker_Timer();
+    void Timer1_Timer() { ApplyColorSchedule(); }
+    void UpdateTimeText() { text_ = FormatTimeText(clock_()); }
+    void ApplyColorSchedule();
+
+    Timer tmrTime{*this, 10, true, [this] { tmrTime_Timer(); }};
+    Timer tmrBlinker{*this, 1000, true, [this] { tmrBlinker_Timer(); }};
+    Timer Timer1{*this, 1000, false, [this] { Timer1_Timer(); }};
+    TimeText text_;
+
+    static inline ClockSource clock_ = &LocalTimeOfDay;
+};
+
+} // namespace tintavo

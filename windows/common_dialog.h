@@ -1,0 +1,38 @@
+// Host of the system colour dialog on a form.
+#pragma once
+
+#include "windows/form.h"
+
+#include <commdlg.h>
+
+#include <array>
+
+namespace tintavo {
+
+class CommonDialog final : public Control {
+public:
+    // Shows the colour dialog and returns true on OK; tests answer in its place.
+    using ColourPrompt = bool (*)(CHOOSECOLORW& dialog);
+    static void UsePrompt(ColourPrompt prompt) { prompt_ = prompt; }
+
+    explicit CommonDialog(Form& owner) : Control{owner} {}
+
+    DWORD Flags() const { return flags_; }
+    void SetFlags(DWORD flags) { flags_ = flags; }
+    Colour Color() const { return color_; }
+
+    // Modal, owned by the form. OK stores the chosen colour in Color; Cancel leaves it as it was.
+    bool ShowColor();
+
+private:
+    void Load() override;
+    static bool SystemPrompt(CHOOSECOLORW& dialog) { return ChooseColorW(&dialog) != FALSE; }
+
+    DWORD flags_ = 0;
+    Colour color_ = 0;
+    std::array<COLORREF, 16> customColours_{}; // kept while the form stays loaded
+
+    static inline ColourPrompt prompt_ = &SystemPrompt;
+};
+
+} // namespace tintavo

@@ -1,0 +1,69 @@
+// The program's four windows, each one instance reachable by name and created on first reference.
+#pragma once
+
+#include "windows/clock_form.h"
+#include "windows/common_dialog.h"
+
+namespace tintavo {
+
+// The main clock: the start-up window, with the menu bar.
+class MainClockForm final : public ClockForm {
+public:
+    MainClockForm();
+    const CommonDialog& ColourDialog() const { return CommonDialog1; }
+
+private:
+    void Form_Unload(int& cancel) override;
+    void font_Click();
+    void display_Click();
+    void close_Click();
+    void small_Click();
+    void clock_Click();
+    void zuziradodor_Click();
+
+    Line Line1{*this, {16, 16}, {232, 16}};
+    Line Line2{*this, {16, 112}, {16, 16}};
+    Line Line3{*this, {232, 112}, {16, 112}};
+    Line Line4{*this, {232, 16}, {232, 112}};
+    CommonDialog CommonDialog1{*this};
+};
+
+// The compact twin of the main clock; closing it brings the main clock back.
+class CompactClockForm final : public ClockForm {
+public:
+    CompactClockForm();
+
+private:
+    void Form_Unload(int& cancel) override;
+
+    Line Line2{*this, {0, 96}, {0, 0}}; // longer than the window: only the visible part shows
+};
+
+// About the clock.
+class ClockAboutForm final : public Form {
+public:
+    ClockAboutForm();
+
+private:
+    Frame Frame1;
+    Label Label1;
+};
+
+// About the clock's maker.
+class MakerAboutForm final : public Form {
+public:
+    MakerAboutForm();
+
+private:
+    Frame Frame1;
+    Label Label1; // back to front: Label2 fills the gap in Label1's text
+    Label Label2;
+    Label Label3;
+};
+
+MainClockForm& frmMain();
+CompactClockForm& Form3();
+ClockAboutForm& Form1();
+MakerAboutForm& Form2();
+
+} // namespace tintavo
