@@ -63,6 +63,8 @@ tintavo_make_prefix() {
 tintavo_stop_wine() {
     if [[ -n ${WINEPREFIX:-} && -d $WINEPREFIX ]]; then
         wineserver -k >/dev/null 2>&1 || true
+        # The server writes the registry out as it goes; let it finish before the prefix is touched.
+        wineserver -w >/dev/null 2>&1 || true
     fi
 }
 

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Builds tintavo.exe and runs it under Wine until it exits: on your X display when DISPLAY works, otherwise
+# on a virtual one whose screen is kept as a PNG (refreshed every 2 s) for you to look at.
+# TZ chooses the clock's local time, e.g. TZ=XXX-18:09 for UTC+18:09.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$(pwd)
+
+scripts/setup.sh
+scripts/build.sh
+exe=$repo/build/win/windows/tintavo.exe
+
+source scripts/wine-env.sh
+# The prefix is kept between runs: creating one takes a quarter of a minute.
+tintavo_wine_env "$repo/build/wine-prefix"
+tintavo_make_prefix "$WINEPREFIX"
+
+shooter=
+own_display=0
+cleanup() {
+    [[ -n $shooter ]] && kill "$shooter" 2>/dev/null && wait "$shooter" 2>/dev/null
+    tintavo_stop_wine
+    ((own_display)) && tintavo_stop_display
+    return 0
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+if tintavo_display_works; then
+    echo "run: showing the clock on $DISPLAY"
+    wine "$exe"
+    exit $?
+fi
+
+tintavo_start_display
+own_display=1
+screen=$repo/build/screen.png
+wine "$exe" &
+clock=$!
+(
+    while kill -0 "$clock" 2>/dev/null; do
+        import -silent -window root "$screen.tmp.png" 2>/dev/null && mv -f "$screen.tmp.png" "$screen"
+        sleep 2
+    done
+) &
+shooter=$!
+echo "run: no usable DISPLAY; the clock runs on the virtual display $DISPLAY"
+echo "run: its screen, refreshed every 2 s: $screen"
+echo "run: Ctrl-C stops it"
+status=0
+wait "$clock" || status=$?
+exit "$status"
