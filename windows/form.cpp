@@ -32,6 +32,13 @@ ATOM RegisterFormClass(WNDPROC proc) {
     return RegisterClassExW(&wc);
 }
 
+RECT Offset(RECT rect, const RECT* container) {
+    if (container) OffsetRect(&rect, container->left, container->top);
+    return rect;
+}
+
+} // namespace
+
 gdi::Font CreateFontFrom(const FontDesign& font) {
     // Layout is in pixels at 96 DPI: a point is 96/72 pixels.
     const int height = -static_cast<int>(std::lround(font.points * 96.0 / 72.0));
@@ -39,13 +46,6 @@ gdi::Font CreateFontFrom(const FontDesign& font) {
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                  DEFAULT_PITCH | font.family, font.face)};
 }
-
-RECT Offset(RECT rect, const RECT* container) {
-    if (container) OffsetRect(&rect, container->left, container->top);
-    return rect;
-}
-
-} // namespace
 
 COLORREF ToRgb(Colour colour) {
     return MTranslucentWnd::TranslateColor(desktop::SystemWindowManager(), colour);
@@ -60,7 +60,7 @@ void Frame::Paint(HDC dc) const {
     SetDCBrushColor(dc, ToRgb(design_.backColor));
     FillRect(dc, &design_.bounds, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 
-    const gdi::Selection font{dc, GetStockObject(DEFAULT_GUI_FONT)};
+    const gdi::Selection font{dc, font_.get()};
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     RECT border = design_.bounds;
@@ -84,7 +84,7 @@ void Label::Load() {
     caption_ = design_.caption;
     foreColor_ = design_.foreColor;
     visible_ = true;
-    font_ = design_.font.face ? CreateFontFrom(design_.font) : nullptr;
+    font_ = CreateFontFrom(design_.font);
 }
 
 RECT Label::Bounds() const { return Offset(design_.bounds, design_.container ? &design_.container->Bounds() : nullptr); }
@@ -132,7 +132,7 @@ void Label::Paint(HDC dc) const {
         FillRect(dc, &bounds, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     }
     if (caption_.empty()) return;
-    const gdi::Selection font{dc, font_ ? static_cast<HGDIOBJ>(font_.get()) : GetStockObject(DEFAULT_GUI_FONT)};
+    const gdi::Selection font{dc, font_.get()};
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ToRgb(foreColor_));
     RECT text = bounds;

@@ -26,6 +26,7 @@ struct FontDesign {
     int weight = FW_NORMAL;
     BYTE family = FF_DONTCARE;
 };
+gdi::Font CreateFontFrom(const FontDesign& font);
 
 // Something a form owns and restores to its design values at every load.
 class Control {
@@ -53,14 +54,19 @@ public:
         const wchar_t* caption;
         RECT bounds; // in the form's client area
         Colour backColor;
+        FontDesign font;
     };
     Frame(Form& owner, const Design& design) : Control{owner}, design_{design} {}
     const RECT& Bounds() const { return design_.bounds; }
 
 private:
+    void Load() override { font_ = CreateFontFrom(design_.font); }
+    void Unload() override { font_.reset(); }
     void Paint(HDC dc) const override;
     bool TakesPress(POINT point) const override { return PtInRect(&design_.bounds, point) != FALSE; }
+
     Design design_;
+    gdi::Font font_;
 };
 
 // A windowless text label. A visible label keeps presses on it for itself, so they reach no handler.

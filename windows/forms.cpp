@@ -7,7 +7,7 @@ namespace {
 
 constexpr Colour kWhite = 0x00FFFFFF;
 constexpr Colour kCyan = 0x00FFFF00;
-constexpr FontDesign kDialogFont{nullptr, 0}; // the system's default dialog font
+constexpr FontDesign kDialogFont{L"MS Sans Serif", 8}; // the classic dialog font
 
 const FormDesign kMainDesign{L"ZuziradOdor Digital Tintavo", {250, 129}, POINT{288, 191}, kWhite};
 const Label::Design kMainTime{{24, 40, 225, 81}, L"", {L"Times New Roman", 30, FW_BOLD, FF_ROMAN},
@@ -86,7 +86,7 @@ void CompactClockForm::Form_Unload(int& /*cancel*/) {
 
 ClockAboutForm::ClockAboutForm()
     : Form{{L"About Digital Tintavo", {232, 137}, POINT{356, 388}, kCyan}},
-      Frame1{*this, {L"Digital Tintavo", {32, 8, 201, 121}, kCyan}},
+      Frame1{*this, {L"Digital Tintavo", {32, 8, 201, 121}, kCyan, kDialogFont}},
       Label1{*this,
              {{16, 24, 161, 105},
               L"A digital clock that changes colors based on the color spectrum. It cycles a 6 hour period "
@@ -97,10 +97,10 @@ ClockAboutForm::ClockAboutForm()
 
 MakerAboutForm::MakerAboutForm()
     : Form{{L"About ZuziradOdor", {232, 157}, POINT{356, 372}, kCyan}},
-      Frame1{*this, {L"ZuziradOdor", {24, 16, 209, 137}, kCyan}},
-      // The maker's address; Label2 writes the name into the gap of 28 blanks.
+      Frame1{*this, {L"ZuziradOdor", {24, 16, 209, 137}, kCyan, kDialogFont}},
+      // The maker's address, made up; Label2 writes the name into the gap of 28 blanks.
       Label1{*this,
-             {{24, 24, 169, 41}, L"www.                            .test", kDialogFont, SystemColour(COLOR_BTNTEXT),
+             {{24, 24, 169, 41}, L"http://                            .test", kDialogFont, SystemColour(COLOR_BTNTEXT),
               kCyan, DT_LEFT, &Frame1}},
       Label2{*this,
              {{55, 19, 144, 44}, L"ZuziradOdor", {L"MS Sans Serif", 12, FW_NORMAL}, SystemColour(COLOR_BTNTEXT),
