@@ -1,4 +1,4 @@
-// Tests of the main window's menu commands and the switching between the windows.
+// Tests of the main window's menu commands, the switching between the windows and the About windows.
 #include "windows/forms.h"
 
 #include "pump.h"
@@ -15,49 +15,250 @@ using testing::PumpUntil;
 
 TimeOfDay TestClock() { return {18, 9}; }
 
+// Stands in for the colour dialog: answers OK with a colour, or Cancel, and notes what it was shown.
+struct ColourPromptScript {
+    bool ok = true;
+    COLORREF pick = RGB(0, 0, 255);
+    int calls = 0;
+    DWORD flags = 0;
+    COLORREF initial = 0;
+    HWND owner = nullptr;
+    COLORREF custom0 = 0;
+} prompt;
+
+bool ScriptedPrompt(CHOOSECOLORW& dialog) {
+    ++prompt.calls;
+    prompt.flags = dialog.Flags;
+    prompt.initial = dialog.rgbResult;
+    prompt.owner = dialog.hwndOwner;
+    prompt.custom0 = dialog.lpCustColors[0];
+    dialog.lpCustColors[0] = RGB(1, 2, 3); // the user defines a custom colour
+    if (prompt.ok) dialog.rgbResult = prompt.pick;
+    return prompt.ok;
+}
+
 // The command id of an item of the window's menu bar, found by the captions a user reads.
-UINT CommandOf(HWND window, const wchar_t* menu, const wchar_t* item) {
+UINT CommandOf(HWND window, const std::wstring& menu, const std::wstring& item) {
     HMENU bar = GetMenu(window);
     for (int i = 0; i < GetMenuItemCount(bar); ++i) {
         wchar_t caption[32] = {};
         GetMenuStringW(bar, i, caption, 32, MF_BYPOSITION);
-        if (std::wstring{caption} != menu) continue;
+        if (caption != menu) continue;
         HMENU popup = GetSubMenu(bar, i);
         for (int j = 0; j < GetMenuItemCount(popup); ++j) {
             GetMenuStringW(popup, j, caption, 32, MF_BYPOSITION);
-            if (std::wstring{caption} == item) return GetMenuItemID(popup, j);
+            if (caption == item) return GetMenuItemID(popup, j);
         }
     }
-    ADD_FAILURE() << "no menu item " << static_cast<const void*>(item);
     return 0;
 }
 
 void Choose(const wchar_t* menu, const wchar_t* item) {
     const HWND window = frmMain().Handle();
-    SendMessageW(window, WM_COMMAND, MAKEWPARAM(CommandOf(window, menu, item), 0), 0);
+    const UINT command = CommandOf(window, menu, item);
+    ASSERT_NE(command, 0u);
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
+
+bool QuitPosted() {
+    MSG quit;
+    return PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
+RECT ScreenClientRect(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return client;
 }
 
 class MainCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        prompt = {};
         ClockForm::UseClock(&TestClock);
+        CommonDialog::UsePrompt(&ScriptedPrompt);
         frmMain().Show();
     }
     void TearDown() override {
-        Form3().Unload();
+        Form3().Unload(); // brings the main clock back
         frmMain().Unload();
-        MSG quit;
-        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        QuitPosted();
     }
 };
 
-TEST_F(MainCommandsTest, AboutItemsOpenOneWindowEach) {
+TEST_F(MainCommandsTest, TheMenuBarHoldsTheCommandsInOrder) {
+    HMENU bar = GetMenu(frmMain().Handle());
+    ASSERT_EQ(GetMenuItemCount(bar), 2);
+    const wchar_t* expected[2][4] = {{L"Font", L"Display", L"Close", L"Small"}, {L"Tintavo", L"ZuziradOdor"}};
+    const wchar_t* menus[2] = {L"File", L"About"};
+    for (int i = 0; i < 2; ++i) {
+        wchar_t caption[32] = {};
+        GetMenuStringW(bar, i, caption, 32, MF_BYPOSITION);
+        EXPECT_STREQ(caption, menus[i]);
+        HMENU popup = GetSubMenu(bar, i);
+        ASSERT_EQ(GetMenuItemCount(popup), i == 0 ? 4 : 2);
+        for (int j = 0; j < GetMenuItemCount(popup); ++j) {
+            GetMenuStringW(popup, j, caption, 32, MF_BYPOSITION);
+            EXPECT_STREQ(caption, expected[i][j]);
+        }
+    }
+}
+
+TEST_F(MainCommandsTest, FontOkColoursTheTextAndTheNextOpeningStartsFromThatColour) {
+    Choose(L"File", L"Font");
+    EXPECT_EQ(prompt.calls, 1);
+    EXPECT_EQ(prompt.flags, static_cast<DWORD>(CC_RGBINIT));
+    EXPECT_EQ(prompt.owner, frmMain().Handle());
+    EXPECT_EQ(prompt.initial, RGB(0, 0, 0));
+    EXPECT_EQ(frmMain().TimeLabel().ForeColor(), Colour{RGB(0, 0, 255)});
+    EXPECT_EQ(frmMain().ColourDialog().Color(), Colour{RGB(0, 0, 255)});
+
+    prompt.pick = RGB(255, 0, 255);
+    Choose(L"File", L"Font");
+    EXPECT_EQ(prompt.initial, RGB(0, 0, 255));
+    EXPECT_EQ(prompt.custom0, RGB(1, 2, 3)); // custom colours kept while the window is loaded
+    EXPECT_EQ(frmMain().TimeLabel().ForeColor(), Colour{RGB(255, 0, 255)});
+}
+
+TEST_F(MainCommandsTest, FontCancelLeavesTheTextColourAsItWas) {
+    prompt.ok = false;
+    Choose(L"File", L"Font"); // first use: the text must not turn black
+    EXPECT_EQ(frmMain().TimeLabel().ForeColor(), 0x00808080u);
+
+    prompt.ok = true;
+    prompt.pick = RGB(0, 128, 0);
+    Choose(L"File", L"Font");
+    prompt.ok = false;
+    prompt.pick = RGB(255, 255, 0);
+    Choose(L"File", L"Font");
+    EXPECT_EQ(prompt.initial, RGB(0, 128, 0));
+    EXPECT_EQ(frmMain().TimeLabel().ForeColor(), Colour{RGB(0, 128, 0)});
+    EXPECT_EQ(frmMain().ColourDialog().Color(), Colour{RGB(0, 128, 0)});
+}
+
+TEST_F(MainCommandsTest, DisplayHidesTheTimeAndShowsItAgainStillCurrent) {
+    Choose(L"File", L"Display");
+    EXPECT_FALSE(frmMain().TimeLabel().Visible());
+    ASSERT_TRUE(PumpUntil([] { return frmMain().TimeLabel().Caption() == L"6:09 PM"; }, 1600));
+    Choose(L"File", L"Display");
+    EXPECT_TRUE(frmMain().TimeLabel().Visible());
+}
+
+TEST_F(MainCommandsTest, AboutItemsOpenOneWindowEachInTheirLayout) {
     Choose(L"About", L"Tintavo");
     Choose(L"About", L"Tintavo");
-    EXPECT_TRUE(Form1().IsLoaded());
     Choose(L"About", L"ZuziradOdor");
-    EXPECT_TRUE(Form2().IsLoaded());
+    Choose(L"About", L"ZuziradOdor");
+    ASSERT_TRUE(Form1().IsLoaded());
+    ASSERT_TRUE(Form2().IsLoaded());
     EXPECT_EQ(Form::LoadedCount(), 3);
+    EXPECT_EQ(FindWindowW(nullptr, L"About Digital Tintavo"), Form1().Handle());
+    EXPECT_EQ(FindWindowW(nullptr, L"About ZuziradOdor"), Form2().Handle());
+
+    struct Layout {
+        HWND window;
+        RECT client;
+    } const layouts[] = {{Form1().Handle(), {356, 388, 356 + 232, 388 + 137}},
+                         {Form2().Handle(), {356, 372, 356 + 232, 372 + 157}}};
+    for (const Layout& layout : layouts) {
+        const RECT client = ScreenClientRect(layout.window);
+        EXPECT_TRUE(EqualRect(&client, &layout.client));
+        const LONG exStyle = GetWindowLongW(layout.window, GWL_EXSTYLE);
+        EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
+        EXPECT_FALSE(exStyle & (WS_EX_TOPMOST | WS_EX_LAYERED));
+    }
+    EXPECT_EQ(Form1().BackColor(), 0x00FFFF00u);
+    EXPECT_EQ(Form2().BackColor(), 0x00FFFF00u);
+}
+
+TEST_F(MainCommandsTest, AboutWindowsAreCyanBehindTheirTexts) {
+    Choose(L"About", L"Tintavo");
+    Choose(L"About", L"ZuziradOdor");
+    PumpFor(100);
+    for (HWND window : {Form1().Handle(), Form2().Handle()}) {
+        RECT client{};
+        GetClientRect(window, &client);
+        HDC dc = GetDC(window);
+        int cyan = 0, other = 0;
+        for (int y = 0; y < client.bottom; y += 2)
+            for (int x = 0; x < client.right; x += 2) (GetPixel(dc, x, y) == RGB(0, 255, 255) ? cyan : other)++;
+        EXPECT_EQ(GetPixel(dc, 2, 2), RGB(0, 255, 255));
+        ReleaseDC(window, dc);
+        EXPECT_GT(cyan, 8 * other); // only the texts and the frame's border are in other colours
+        EXPECT_GT(other, 50);
+    }
+}
+
+TEST_F(MainCommandsTest, ClosingAnAboutWindowLeavesTheClockRunning) {
+    Choose(L"About", L"Tintavo");
+    SendMessageW(Form1().Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(Form1().IsLoaded());
+    EXPECT_TRUE(frmMain().IsLoaded());
+    EXPECT_FALSE(QuitPosted());
+    EXPECT_TRUE(PumpUntil([] { return frmMain().TimeLabel().Caption() == L"6:09 PM"; }, 1600));
+}
+
+TEST_F(MainCommandsTest, SmallSwitchesToTheCompactClockAndClosesTheAboutWindows) {
+    Choose(L"About", L"Tintavo");
+    Choose(L"About", L"ZuziradOdor");
+    Choose(L"File", L"Small");
+    EXPECT_TRUE(Form3().IsLoaded());
+    EXPECT_TRUE(IsWindowVisible(Form3().Handle()));
+    EXPECT_FALSE(frmMain().IsLoaded());
+    EXPECT_FALSE(Form1().IsLoaded());
+    EXPECT_FALSE(Form2().IsLoaded());
+    EXPECT_EQ(Form::LoadedCount(), 1);
+    EXPECT_FALSE(QuitPosted());
+}
+
+TEST_F(MainCommandsTest, ClosingTheCompactClockBringsTheMainClockBackFromItsLayout) {
+    prompt.pick = RGB(0, 0, 255);
+    Choose(L"File", L"Font");
+    Choose(L"File", L"Display");
+    ASSERT_TRUE(PumpUntil([] { return frmMain().BackColor() == 0x000000FFu; }, 2600));
+    RECT window{};
+    GetWindowRect(frmMain().Handle(), &window);
+    SetWindowPos(frmMain().Handle(), nullptr, window.left + 50, window.top + 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+
+    Choose(L"File", L"Small");
+    SendMessageW(Form3().Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(Form3().IsLoaded());
+    ASSERT_TRUE(frmMain().IsLoaded());
+    EXPECT_FALSE(QuitPosted());
+    const RECT client = ScreenClientRect(frmMain().Handle());
+    EXPECT_EQ(client.left, 288);
+    EXPECT_EQ(client.top, 191);
+    EXPECT_EQ(frmMain().BackColor(), 0x00FFFFFFu);
+    EXPECT_EQ(frmMain().TimeLabel().ForeColor(), 0x00808080u);
+    EXPECT_TRUE(frmMain().TimeLabel().Visible());
+    EXPECT_EQ(frmMain().TimeLabel().Caption(), L"");
+    EXPECT_EQ(frmMain().ColourDialog().Color(), 0u);
+    EXPECT_TRUE(GetWindowLongW(frmMain().Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_TRUE(GetWindowLongW(frmMain().Handle(), GWL_EXSTYLE) & WS_EX_LAYERED);
+
+    prompt.ok = false;
+    Choose(L"File", L"Font");
+    EXPECT_EQ(prompt.initial, RGB(0, 0, 0)); // the dialog's colour was lost with the window
+}
+
+TEST_F(MainCommandsTest, CloseEndsTheProgramWithEveryWindow) {
+    Choose(L"About", L"Tintavo");
+    Choose(L"About", L"ZuziradOdor");
+    Choose(L"File", L"Close");
+    EXPECT_FALSE(frmMain().IsLoaded());
+    EXPECT_FALSE(Form1().IsLoaded());
+    EXPECT_FALSE(Form2().IsLoaded());
+    EXPECT_EQ(Form::LoadedCount(), 0);
+    EXPECT_TRUE(QuitPosted());
+}
+
+TEST_F(MainCommandsTest, TheMainCloseBoxEndsTheProgram) {
+    Choose(L"About", L"ZuziradOdor");
+    SendMessageW(frmMain().Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(Form::LoadedCount(), 0);
+    EXPECT_FALSE(Form2().IsLoaded());
+    EXPECT_TRUE(QuitPosted());
 }
 
 } // namespace
