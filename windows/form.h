@@ -126,7 +126,10 @@ public:
 
 private:
     friend class Form;
-    void Load() override { SetEnabled(enabledAtLoad_); }
+    void Load() override {
+        enabled_ = false; // whatever was set while unloaded, the window has no timer yet
+        SetEnabled(enabledAtLoad_);
+    }
     void Unload() override { SetEnabled(false); }
 
     UINT_PTR id_;

@@ -5,6 +5,7 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     tintavo::frmMain().Show();
+    if (tintavo::Form::LoadedCount() == 0) return 1; // the window could not be created
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
