@@ -26,7 +26,9 @@ if ((want_host)); then
 fi
 
 if ((want_win)); then
-    cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-        -DCMAKE_BUILD_TYPE=Release >/dev/null
+    toolchain=()
+    # The toolchain is fixed when the build directory is first configured.
+    [[ -f build/win/CMakeCache.txt ]] || toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake)
+    cmake -S . -B build/win "${toolchain[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build build/win -j "$jobs"
 fi

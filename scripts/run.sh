@@ -18,34 +18,42 @@ tintavo_make_prefix "$WINEPREFIX"
 shooter=
 own_display=0
 cleanup() {
-    [[ -n $shooter ]] && kill "$shooter" 2>/dev/null && wait "$shooter" 2>/dev/null
+    set +e
+    if [[ -n $shooter ]]; then
+        kill "$shooter" 2>/dev/null
+        wait "$shooter" 2>/dev/null
+    fi
     tintavo_stop_wine
-    ((own_display)) && tintavo_stop_display
-    return 0
+    if ((own_display)); then
+        tintavo_stop_display
+    fi
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 if tintavo_display_works; then
     echo "run: showing the clock on $DISPLAY"
-    wine "$exe"
-    exit $?
+else
+    tintavo_start_display
+    own_display=1
 fi
 
-tintavo_start_display
-own_display=1
-screen=$repo/build/screen.png
+# In the background, so that a signal to this script stops the clock at once (the traps above).
 wine "$exe" &
 clock=$!
-(
-    while kill -0 "$clock" 2>/dev/null; do
-        import -silent -window root "$screen.tmp.png" 2>/dev/null && mv -f "$screen.tmp.png" "$screen"
-        sleep 2
-    done
-) &
-shooter=$!
-echo "run: no usable DISPLAY; the clock runs on the virtual display $DISPLAY"
-echo "run: its screen, refreshed every 2 s: $screen"
+
+if ((own_display)); then
+    screen=$repo/build/screen.png
+    (
+        while kill -0 "$clock" 2>/dev/null; do
+            import -silent -window root "$screen.tmp.png" 2>/dev/null && mv -f "$screen.tmp.png" "$screen"
+            sleep 2
+        done
+    ) &
+    shooter=$!
+    echo "run: no usable DISPLAY; the clock runs on the virtual display $DISPLAY"
+    echo "run: its screen, refreshed every 2 s: $screen"
+fi
 echo "run: Ctrl-C stops it"
 status=0
 wait "$clock" || status=$?

@@ -19,7 +19,10 @@ fail() {
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/tintavo-test.XXXXXX")
 prefix_job=
 cleanup() {
-    [[ -n $prefix_job ]] && kill "$prefix_job" 2>/dev/null && wait "$prefix_job" 2>/dev/null
+    if [[ -n $prefix_job ]]; then
+        kill "$prefix_job" 2>/dev/null
+        wait "$prefix_job" 2>/dev/null
+    fi
     tintavo_stop_wine
     tintavo_stop_display
     rm -rf "$workdir"
