@@ -1,10 +1,11 @@
 """pytest fixtures for the end-to-end tests: an X display, a Wine prefix, and the clock program itself.
 
 scripts/test.sh hands in a fresh prefix and display through WINEPREFIX and DISPLAY. Run alone, the tests
-start Xvfb with openbox themselves and use (creating it once) the prefix build/e2e-prefix.
+start Xvfb with openbox themselves and work in a copy of the prefix build/e2e-prefix (made once and kept).
 """
 
 import os
+import shutil
 
 import pytest
 
@@ -18,15 +19,15 @@ readme_shot = {}
 def wine_env():
     """Makes sure DISPLAY names a working X server and WINEPREFIX a finished prefix."""
     display = None
+    own_prefix = None
     saved = {key: os.environ.get(key) for key in ("DISPLAY", "WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES")}
     given_prefix = os.environ.get("WINEPREFIX")
     if not (given_prefix and os.path.isfile(os.path.join(given_prefix, ".tintavo-prefix"))
             and e2e.display_works(os.environ.get("DISPLAY"))):
         display = e2e.VirtualDisplay()
         os.environ["DISPLAY"] = display.start()
-        prefix = e2e.REPO / "build" / "e2e-prefix"
-        e2e.make_prefix(prefix)
-        os.environ["WINEPREFIX"] = str(prefix)
+        own_prefix = e2e.private_prefix()
+        os.environ["WINEPREFIX"] = str(own_prefix)
     os.environ["WINEDEBUG"] = "-all"
     os.environ["WINEDLLOVERRIDES"] = "mscoree,mshtml="
     e2e.SHOTS_DIR.mkdir(parents=True, exist_ok=True)
@@ -34,6 +35,8 @@ def wine_env():
     if display is not None:
         e2e.Clock.kill_prefix()
         display.stop()
+    if own_prefix is not None:
+        shutil.rmtree(own_prefix.parent, ignore_errors=True)
     for key, value in saved.items():
         if value is None:
             os.environ.pop(key, None)

@@ -86,9 +86,13 @@ def wait_for_caption(text, timeout=2.0):
 
 
 def painted(image):
-    """The window is on the screen with its rectangle drawn."""
+    """The window is on the screen with its rectangle drawn (the area of a window not yet drawn is black,
+    so the pixels beside the corners must not be)."""
     area = client(image)
-    return all(area.pixel(x, y) == BLACK for x, y in ((16, 16), (232, 16), (16, 112), (232, 112), (124, 16)))
+    corners = ((16, 16), (232, 16), (16, 112), (232, 112))
+    beside = ((15, 15), (17, 17), (233, 15), (231, 17), (15, 113), (17, 111), (233, 113), (231, 111), (3, 3))
+    return (all(area.pixel(x, y) == BLACK for x, y in corners)
+            and all(area.pixel(x, y) != BLACK for x, y in beside))
 
 
 def test_main_window_opens_white_then_shows_time_and_scheduled_colour(clock):

@@ -1,6 +1,7 @@
 """Helpers for driving tintavo.exe under Wine on an X display: start it at a chosen local time, find its
 windows, read their geometry and window-manager state, take screenshots and read pixels, move the mouse."""
 
+import fcntl
 import os
 import re
 import shutil
@@ -442,6 +443,19 @@ def make_prefix(prefix):
     script = REPO / "scripts" / "wine-env.sh"
     subprocess.run(["bash", "-c", 'source "$1" && tintavo_make_prefix "$2"', "bash", str(script),
                     str(prefix)], check=True, timeout=300)
+
+
+def private_prefix():
+    """A prefix for this run alone: a copy of build/e2e-prefix, which is made once and kept. Copying
+    takes a second or two where creating takes a quarter of a minute. The caller removes the copy."""
+    template = REPO / "build" / "e2e-prefix"
+    template.parent.mkdir(parents=True, exist_ok=True)
+    with open(template.parent / "e2e-prefix.lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        make_prefix(template)
+        copy = Path(tempfile.mkdtemp(prefix="tintavo-e2e-")) / "prefix"
+        subprocess.run(["cp", "-a", str(template), str(copy)], check=True, timeout=300)
+    return copy
 
 
 def wait_for_screen(predicate, timeout, interval=0.05, what="the expected picture"):
