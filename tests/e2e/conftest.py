@@ -6,6 +6,7 @@ start Xvfb with openbox themselves and work in a copy of the prefix build/e2e-pr
 
 import os
 import shutil
+import signal
 
 import pytest
 
@@ -13,6 +14,14 @@ import tintavo_e2e as e2e
 
 # The screenshot for the README, kept by a test and written to docs/clock.png when the whole run passes.
 readme_shot = {}
+
+
+def pytest_configure(config):
+    # A run ended by SIGTERM (timeout, CI) still tears its fixtures down: the virtual display, the Wine
+    # processes and the private prefix would otherwise outlive it.
+    def interrupt(signum, frame):
+        raise KeyboardInterrupt(f"signal {signum}")
+    signal.signal(signal.SIGTERM, interrupt)
 
 
 @pytest.fixture(scope="session")
