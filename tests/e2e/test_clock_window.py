@@ -152,7 +152,7 @@ def test_main_window_opens_white_then_shows_time_and_scheduled_colour(clock):
 
 @pytest.mark.parametrize("hour, minute, colour, caption", [
     (10, 45, VIOLET_SHADE, "10:45 AM"),
-    (12, 30, (248, 170, 148), "12:30 AM"),
+    (12, 30, (248, 170, 148), "12:30 PM"),  # noon shows as PM
 ], ids=["10:45", "12:30"])
 def test_half_hour_shade(clock, hour, minute, colour, caption):
     clock.start(hour, minute)

@@ -61,12 +61,6 @@ def button_presses(log_path):
             re.findall(r"ButtonPress event.*?root:\((-?\d+),(-?\d+)\).*?button (\d+)", text, re.DOTALL)]
 
 
-def click(x, y, button=1):
-    """Moves the pointer to (x, y) and clicks there. (Without --sync: xdotool waits about 15 s for a
-    pointer motion that never comes when the pointer is already at the spot.)"""
-    e2e.run(["xdotool", "mousemove", str(x), str(y), "click", str(button)])
-
-
 def active_window():
     out = e2e.run(["xprop", "-root", "_NET_ACTIVE_WINDOW"])
     match = re.search(r"window id # (0x[0-9a-f]+)", out)
@@ -125,12 +119,12 @@ def choose_file_item(window, caption):
     before = set(int(w) for w in subprocess.run(
         ["xdotool", "search", "--onlyvisible", "--class", "tintavo.exe"], stdout=subprocess.PIPE,
         stderr=subprocess.DEVNULL, text=True, timeout=10).stdout.split())
-    click(x + 14, y - 10)  # "File", at the left end of the menu bar
+    e2e.click(x + 14, y - 10)  # "File", at the left end of the menu bar
     popup = e2e.geometry(wait_for_new_window(before))
     assert abs(popup.x - x) <= 4 and abs(popup.y - y) <= 4, f"the File menu opened at {popup}, not below File"
     index = FILE_ITEMS.index(caption)
     # The items share the popup's height evenly; click the middle of the row.
-    click(popup.x + popup.width // 2, popup.y + popup.height * (2 * index + 1) // (2 * len(FILE_ITEMS)))
+    e2e.click(popup.x + popup.width // 2, popup.y + popup.height * (2 * index + 1) // (2 * len(FILE_ITEMS)))
 
 
 def wait_for_state(window, atoms=("_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR"), timeout=3.0):
@@ -248,7 +242,7 @@ def test_compact_window_is_above_and_drags_like_the_main_window(clock):
     e2e.screenshot("desktop-compact-dragged")
 
     # Its close box brings back a new main window, which is placed above others again.
-    click(now.x + now.width - 11, now.y + 11)
+    e2e.click(now.x + now.width - 11, now.y + 11)
     e2e.wait_until_gone(COMPACT_TITLE, timeout=5)
     again = e2e.wait_for_window(MAIN_TITLE, timeout=10)
     state = wait_for_state(again)
@@ -279,7 +273,7 @@ def test_key_coloured_text_shows_and_passes_clicks_to_the_window_beneath(clock, 
     deadline = time.monotonic() + 5
     while not button_presses(log):
         assert time.monotonic() < deadline, "xev reports no clicks on the probe window"
-        click(*control)
+        e2e.click(*control)
         time.sleep(0.1)
     assert button_presses(log)[0] == control + (1,)
     below = e2e.wait_for_screen(lambda im: im.pixel(label_x + 10, label_y + 10) == GREEN, timeout=5,
@@ -306,7 +300,7 @@ def test_key_coloured_text_shows_and_passes_clicks_to_the_window_beneath(clock, 
     picture.save_png(e2e.SHOTS_DIR / "desktop-colour-dialog.png")
     left, top, right, bottom = picture.crop(box.x, box.y, box.width, box.height).bbox(lambda c: c == KEY)
     assert right - left < 30 and bottom - top < 20, "more than one patch of (255, 0, 255) in the dialog"
-    click(box.x + (left + right) // 2, box.y + (top + bottom) // 2)
+    e2e.click(box.x + (left + right) // 2, box.y + (top + bottom) // 2)
     e2e.run(["xdotool", "key", "--clearmodifiers", "Return"])  # OK is the default button
     e2e.wait_until_gone("Color", timeout=5)
 
@@ -327,9 +321,9 @@ def test_key_coloured_text_shows_and_passes_clicks_to_the_window_beneath(clock, 
                 if after.pixel(x, y) == client_bg}
     on_background = next(p for p in sorted(solid_bg) if deep_inside(solid_bg, *p, 3))
     on_stroke = next(p for p in sorted(strokes, key=lambda p: (p[1], p[0])) if deep_inside(strokes, *p, 1))
-    click(*on_background)
-    click(CLIENT_X + 8, CLIENT_Y + 64, button=3)
-    click(*on_stroke)
+    e2e.click(*on_background)
+    e2e.click(CLIENT_X + 8, CLIENT_Y + 64, button=3)
+    e2e.click(*on_stroke)
     deadline = time.monotonic() + 3
     while on_stroke + (1,) not in button_presses(log) and time.monotonic() < deadline:
         time.sleep(0.05)
