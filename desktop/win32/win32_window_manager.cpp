@@ -1,8 +1,8 @@
 // Binds the window-manager port to user32 and kernel32.
 #include "desktop/win32/win32_window_manager.h"
 
-#include <algorithm>
-#include <iterator>
+#include <cstddef>
+#include <cstring>
 
 namespace tintavo::desktop {
 
@@ -18,7 +18,8 @@ static_assert(kVerPlatformWin32Nt == VER_PLATFORM_WIN32_NT);
 static_assert(kWmNcLButtonDown == WM_NCLBUTTONDOWN);
 static_assert(kHtCaption == HTCAPTION);
 static_assert(sizeof(OsVersionInfo) == sizeof(OSVERSIONINFOA));
-static_assert(sizeof(OsVersionInfo::csdVersion) == sizeof(OSVERSIONINFOA::szCSDVersion));
+static_assert(offsetof(OsVersionInfo, majorVersion) == offsetof(OSVERSIONINFOA, dwMajorVersion));
+static_assert(offsetof(OsVersionInfo, platformId) == offsetof(OSVERSIONINFOA, dwPlatformId));
 
 namespace {
 
@@ -33,15 +34,8 @@ public:
     }
 
     bool GetVersionExA(OsVersionInfo& info) override {
-        // Copied in and out field by field, so a failed call leaves the caller's record as it was.
-        OSVERSIONINFOA native{};
-        native.dwOSVersionInfoSize = info.osVersionInfoSize;
-        native.dwMajorVersion = info.majorVersion;
-        native.dwMinorVersion = info.minorVersion;
-        native.dwBuildNumber = info.buildNumber;
-        native.dwPlatformId = info.platformId;
-        std::copy(std::begin(info.csdVersion), std::end(info.csdVersion), std::begin(native.szCSDVersion));
-
+        OSVERSIONINFOA native;
+        std::memcpy(&native, &info, sizeof native);
         // Deprecated for newer code, but it is the query the layering support rule is written for.
 #ifdef _MSC_VER
 #pragma warning(push)
@@ -58,14 +52,7 @@ public:
 #ifdef _MSC_VER
 #pragma warning(pop)
 #endif
-
-        info.osVersionInfoSize = native.dwOSVersionInfoSize;
-        info.majorVersion = native.dwMajorVersion;
-        info.minorVersion = native.dwMinorVersion;
-        info.buildNumber = native.dwBuildNumber;
-        info.platformId = native.dwPlatformId;
-        std::copy(std::begin(native.szCSDVersion), std::end(native.szCSDVersion),
-                  std::begin(info.csdVersion));
+        std::memcpy(&info, &native, sizeof info);
         return ok != FALSE;
     }
 
