@@ -11,9 +11,9 @@ namespace tintavo {
 
 class CommonDialog final : public Control {
 public:
-    // Shows the colour dialog and returns true on OK; tests answer in its place.
+    // Shows the colour dialog and returns true on OK; tests answer in its place (nullptr: the system's).
     using ColourPrompt = bool (*)(CHOOSECOLORW& dialog);
-    static void UsePrompt(ColourPrompt prompt) { prompt_ = prompt; }
+    static void UsePrompt(ColourPrompt prompt) { prompt_ = prompt ? prompt : &SystemPrompt; }
 
     explicit CommonDialog(Form& owner) : Control{owner} {}
 

@@ -137,6 +137,38 @@ TEST_F(MainCommandsTest, FontCancelLeavesTheTextColourAsItWas) {
     EXPECT_EQ(frmMain().ColourDialog().Color(), Colour{RGB(0, 128, 0)});
 }
 
+// Cancels the system's colour dialog from a timer of the test's own, once the clock had time to tick.
+struct DialogSeen {
+    HWND window = nullptr;
+    bool ownerEnabled = true;
+} dialogSeen;
+
+void CALLBACK CancelColourDialog(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    dialogSeen.ownerEnabled = IsWindowEnabled(frmMain().Handle()) != FALSE;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM) -> BOOL {
+            if (GetWindow(window, GW_OWNER) != frmMain().Handle() || !IsWindowVisible(window)) return TRUE;
+            dialogSeen.window = window;
+            PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            return FALSE;
+        },
+        0);
+}
+
+TEST_F(MainCommandsTest, TheRealColourDialogIsModalAndTheClockKeepsTickingMeanwhile) {
+    CommonDialog::UsePrompt(nullptr); // the system's dialog
+    dialogSeen = {};
+    SetTimer(nullptr, 0, 1500, &CancelColourDialog);
+    Choose(L"File", L"Font");
+    ASSERT_NE(dialogSeen.window, nullptr);
+    EXPECT_FALSE(dialogSeen.ownerEnabled);
+    EXPECT_TRUE(IsWindowEnabled(frmMain().Handle()));
+    EXPECT_EQ(frmMain().TimeLabel().Caption(), L"6:09 PM"); // written by a tick while the dialog was open
+    EXPECT_EQ(frmMain().TimeLabel().ForeColor(), 0x00808080u);
+}
+
 TEST_F(MainCommandsTest, DisplayHidesTheTimeAndShowsItAgainStillCurrent) {
     Choose(L"File", L"Display");
     EXPECT_FALSE(frmMain().TimeLabel().Visible());
