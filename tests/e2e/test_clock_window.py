@@ -6,35 +6,18 @@ import pytest
 
 import conftest
 import tintavo_e2e as e2e
-from tintavo_e2e import MAIN_TITLE
+from tintavo_e2e import BLACK, LABEL, MAIN_CLIENT, MAIN_TITLE, RED, SCREEN_LABEL, SETTLE_S, TEXT_GREY, WHITE
 
-# Where the client area must be on the screen, and its size.
-CLIENT_X, CLIENT_Y, CLIENT_W, CLIENT_H = 288, 191, 250, 129
-# The time label inside the client area: left, top, width, height.
-LABEL = (24, 40, 201, 41)
-
-WHITE = (255, 255, 255)
-BLACK = (0, 0, 0)
-TEXT_GREY = (128, 128, 128)
-RED = (255, 0, 0)
 VIOLET_SHADE = (96, 44, 216)
-
-# The program gets this long (after its window shows) to write the time and set the first colour.
-SETTLE_S = 4.0
 
 
 def client(image):
-    return image.crop(CLIENT_X, CLIENT_Y, CLIENT_W, CLIENT_H)
+    return image.within(MAIN_CLIENT)
 
 
 def on_frame_rectangle(x, y):
     """True for the client pixels of the 1-pixel rectangle with corners (16, 16) and (232, 112)."""
     return ((y in (16, 112) and 16 <= x <= 232) or (x in (16, 232) and 16 <= y <= 112))
-
-
-def in_label(x, y):
-    left, top, width, height = LABEL
-    return left <= x < left + width and top <= y < top + height
 
 
 def layout_mismatches(area, background, label_may_differ):
@@ -44,7 +27,7 @@ def layout_mismatches(area, background, label_may_differ):
     for x, y, colour in area.pixels():
         if on_frame_rectangle(x, y):
             expected = BLACK
-        elif label_may_differ and in_label(x, y):
+        elif label_may_differ and LABEL.contains(x, y):
             continue
         else:
             expected = background
@@ -56,10 +39,6 @@ def layout_mismatches(area, background, label_may_differ):
 def text_pixels(area, background):
     """Pixels of the client area that are neither background nor rectangle: the drawn text."""
     return [(x, y, c) for x, y, c in area.pixels() if c != background and not on_frame_rectangle(x, y)]
-
-
-def shows_text(image):
-    return client(image).crop(*LABEL).count(TEXT_GREY) >= 100
 
 
 def background_is(colour):
@@ -77,22 +56,12 @@ def wait_for_caption(text, timeout=2.0):
     seen = {}
 
     def reads(image):
-        seen["score"] = e2e.text_likeness(client(image).crop(*LABEL), TEXT_GREY, text)
+        seen["score"] = e2e.text_likeness(image.within(SCREEN_LABEL), TEXT_GREY, text)
         return seen["score"][0] >= 0.8
     try:
         return e2e.wait_for_screen(reads, timeout=timeout, what=f"the caption {text!r}")
     except TimeoutError as error:
         pytest.fail(f"the label does not read {text!r}: glyph likeness {seen.get('score')} ({error})")
-
-
-def painted(image):
-    """The window is on the screen with its rectangle drawn (the area of a window not yet drawn is black,
-    so the pixels beside the corners must not be)."""
-    area = client(image)
-    corners = ((16, 16), (232, 16), (16, 112), (232, 112))
-    beside = ((15, 15), (17, 17), (233, 15), (231, 17), (15, 113), (17, 111), (233, 113), (231, 111), (3, 3))
-    return (all(area.pixel(x, y) == BLACK for x, y in corners)
-            and all(area.pixel(x, y) != BLACK for x, y in beside))
 
 
 def test_main_window_opens_white_then_shows_time_and_scheduled_colour(clock):
@@ -101,29 +70,29 @@ def test_main_window_opens_white_then_shows_time_and_scheduled_colour(clock):
     shown_at = time.monotonic()
 
     # Right after loading: white client area, the black rectangle, no text yet.
-    first = e2e.wait_for_screen(painted, timeout=2, interval=0.01, what="the painted window")
+    first = e2e.wait_for_screen(e2e.painted, timeout=2, interval=0.01, what="the painted window")
     first.save_png(e2e.SHOTS_DIR / "main-18-09-loaded.png")
     wrong, count = layout_mismatches(client(first), WHITE, label_may_differ=False)
     assert count == 0, (f"just loaded ({first.taken_at - shown_at:.2f} s after showing): {count} pixels "
                         f"off the white layout with the black rectangle and empty label, e.g. {wrong}")
 
     # The time shows after about a second, in grey, centred in the label.
-    with_text = e2e.wait_for_screen(shows_text, timeout=SETTLE_S, interval=0.05, what="the time in grey")
+    with_text = e2e.wait_for_screen(e2e.shows_text, timeout=SETTLE_S, interval=0.05, what="the time in grey")
     with_text.save_png(e2e.SHOTS_DIR / "main-18-09-time.png")
     assert 0.3 <= with_text.taken_at - shown_at <= 3.0
     area = client(with_text)
     background = area.pixel(3, 3)
     assert background in (WHITE, RED), "the background is neither the layout colour nor the scheduled one"
     drawn = text_pixels(area, background)
-    outside = [(x, y) for x, y, _ in drawn if not in_label(x, y)]
+    outside = [(x, y) for x, y, _ in drawn if not LABEL.contains(x, y)]
     assert not outside, f"text drawn outside the label at {outside[:10]}"
     left = min(x for x, _, _ in drawn)
     right = max(x for x, _, _ in drawn)
     top = min(y for _, y, _ in drawn)
     # "6:09 PM" in 30-point bold Times New Roman metrics is about 145 pixels wide.
     assert 137 <= right - left + 1 <= 153, f"text spans x {left}..{right}: wrong font or text"
-    assert abs((left + right) / 2 - (LABEL[0] + (LABEL[2] - 1) / 2)) <= 2, f"text not centred: {left}..{right}"
-    assert top < LABEL[1] + 15, f"text starts at y {top}, not at the top of the label"
+    assert abs((left + right) / 2 - (LABEL.x + (LABEL.width - 1) / 2)) <= 2, f"text not centred: {left}..{right}"
+    assert top < LABEL.y + 15, f"text starts at y {top}, not at the top of the label"
 
     # The scheduled colour for 6 PM: red, with the rectangle and the time on it.
     red = e2e.wait_for_screen(background_is(RED), timeout=SETTLE_S, what="the red background")
@@ -134,20 +103,20 @@ def test_main_window_opens_white_then_shows_time_and_scheduled_colour(clock):
     wait_for_caption("6:09 PM")
 
     # The client area is exactly 250 x 129 at (288, 191): red inside, something else just outside.
-    middle_x, middle_y = CLIENT_X + CLIENT_W // 2, CLIENT_Y + CLIENT_H // 2
-    assert red.pixel(CLIENT_X - 1, middle_y) != RED
-    assert red.pixel(CLIENT_X + CLIENT_W, middle_y) != RED
-    assert red.pixel(middle_x, CLIENT_Y - 1) != RED
-    assert red.pixel(middle_x, CLIENT_Y + CLIENT_H) != RED
+    x, y, width, height = MAIN_CLIENT.x, MAIN_CLIENT.y, MAIN_CLIENT.width, MAIN_CLIENT.height
+    assert red.pixel(x - 1, y + height // 2) != RED
+    assert red.pixel(x + width, y + height // 2) != RED
+    assert red.pixel(x + width // 2, y - 1) != RED
+    assert red.pixel(x + width // 2, y + height) != RED
 
     outer = e2e.geometry(window)
-    assert outer.contains(CLIENT_X, CLIENT_Y, CLIENT_W, CLIENT_H), f"window {outer} does not hold the client area"
+    assert outer.encloses(MAIN_CLIENT), f"window {outer} does not hold the client area"
     state = e2e.wm_state(window)
     assert "_NET_WM_STATE_ABOVE" in state, f"not kept above other windows: {state}"
     assert "_NET_WM_STATE_SKIP_TASKBAR" in state, f"has a taskbar entry: {state}"
 
     assert clock.running()
-    conftest.readme_shot["image"] = red.crop(outer.x, outer.y, outer.width, outer.height)
+    conftest.readme_shot["image"] = red.within(outer)
 
 
 @pytest.mark.parametrize("hour, minute, colour, caption", [
@@ -157,7 +126,7 @@ def test_main_window_opens_white_then_shows_time_and_scheduled_colour(clock):
 def test_half_hour_shade(clock, hour, minute, colour, caption):
     clock.start(hour, minute)
     e2e.wait_for_window(MAIN_TITLE, timeout=30)
-    image = e2e.wait_for_screen(lambda im: background_is(colour)(im) and shows_text(im), timeout=SETTLE_S + 1,
+    image = e2e.wait_for_screen(lambda im: background_is(colour)(im) and e2e.shows_text(im), timeout=SETTLE_S + 1,
                                 what=f"the background {colour} with the time")
     image.save_png(e2e.SHOTS_DIR / f"main-{hour:02d}-{minute:02d}.png")
     wrong, count = layout_mismatches(client(image), colour, label_may_differ=True)
@@ -168,14 +137,14 @@ def test_half_hour_shade(clock, hour, minute, colour, caption):
 def test_hour_zero_keeps_the_white_background(clock):
     clock.start(0, 20)
     e2e.wait_for_window(MAIN_TITLE, timeout=30)
-    e2e.wait_for_screen(shows_text, timeout=SETTLE_S, what="the time in grey")
+    e2e.wait_for_screen(e2e.shows_text, timeout=SETTLE_S, what="the time in grey")
     # The first colour tick comes about a second after the time shows; watch well past it.
     watch_until = time.monotonic() + 2.5
     frames = 0
     while time.monotonic() < watch_until:
         image = e2e.screenshot()
         frames += 1
-        assert background_is(WHITE)(image), f"background changed in hour 0: {client(image).pixel(3, 3)}"
+        assert background_is(WHITE)(image), f"background changed in hour 0: {e2e.background(image)}"
         time.sleep(0.2)
     image.save_png(e2e.SHOTS_DIR / "main-00-20.png")
     wrong, count = layout_mismatches(client(image), WHITE, label_may_differ=True)

@@ -1,5 +1,6 @@
 """Helpers for driving tintavo.exe under Wine on an X display: start it at a chosen local time, find its
-windows, read their geometry and window-manager state, take screenshots and read pixels, move the mouse."""
+windows, read their geometry and window-manager state, take screenshots and read pixels, use the mouse and
+keyboard, and work the program's menus and colour dialog as a person would."""
 
 import fcntl
 import os
@@ -30,6 +31,28 @@ def run(args, timeout=20, check=True, env=None):
     if check and result.returncode != 0:
         raise RuntimeError(f"{args[0]} failed ({result.returncode}): {result.stderr.strip()}")
     return result.stdout
+
+
+def poll(read, done, timeout, interval=0.05):
+    """Calls read() until done(value) holds or timeout seconds have passed; gives the last value either way."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = read()
+        if done(value) or time.monotonic() > deadline:
+            return value
+        time.sleep(interval)
+
+
+def stop_process(process):
+    """Terminates a child process, and kills it if it has not ended 5 s later."""
+    if process is None or process.poll() is not None:
+        return
+    process.terminate()
+    try:
+        process.wait(timeout=5)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
 
 
 # ---------------------------------------------------------------------------------------------------
@@ -108,6 +131,10 @@ class Image:
                 for y in range(height)]
         return Image(width, height, b"".join(rows), self.taken_at)
 
+    def within(self, area):
+        """The part inside area (anything with x, y, width and height, such as a Geometry)."""
+        return self.crop(area.x, area.y, area.width, area.height)
+
     def pixels(self):
         """(x, y, colour) for every pixel."""
         for y in range(self.height):
@@ -167,6 +194,18 @@ class Image:
         return path
 
 
+def refresh_picture(image, target):
+    """Writes image to target unless the picture there looks the same (under 1 % differs); gives whether it wrote."""
+    if target.is_file():
+        try:
+            if image.differing_fraction(Image.load(target)) < 0.01:
+                return False
+        except Exception:  # an unreadable old picture is simply replaced
+            pass
+    image.save_png(target)
+    return True
+
+
 # ---------------------------------------------------------------------------------------------------
 # Reading text: the shape of the solid text pixels against the same text drawn by ImageMagick
 
@@ -188,15 +227,15 @@ def rendered_text(text, font="Liberation-Serif-Bold", pixel_height=40):
             {(x, y) for x, y, c in image.pixels() if c[0] < 250})
 
 
-def _glyph_columns(covered):
-    """Column ranges (first, last) of the runs of touched columns, left to right: roughly one a glyph."""
-    runs = []
-    for x in sorted({x for x, _ in covered}):
-        if runs and x == runs[-1][1] + 1:
-            runs[-1][1] = x
+def runs(positions, gap=1):
+    """Groups sorted positions into runs (first, last); one more than gap past the previous starts a new run."""
+    found = []
+    for p in positions:
+        if found and p - found[-1][1] <= gap:
+            found[-1][1] = p
         else:
-            runs.append([x, x])
-    return [tuple(r) for r in runs]
+            found.append([p, p])
+    return [tuple(r) for r in found]
 
 
 def text_likeness(image, text_colour, text, **font):
@@ -214,7 +253,7 @@ def text_likeness(image, text_colour, text, **font):
     ref_solid, ref_covered = rendered_text(text, **font)
     if not covered or not ref_covered:
         return 0.0, []
-    glyphs, ref_glyphs = _glyph_columns(covered), _glyph_columns(ref_covered)
+    glyphs, ref_glyphs = runs(sorted({x for x, _ in covered})), runs(sorted({x for x, _ in ref_covered}))
     if len(glyphs) != len(ref_glyphs):
         return 0.0, [f"{len(glyphs)} glyphs, {len(ref_glyphs)} expected"]
     top = min(y for _, y in covered)
@@ -244,6 +283,21 @@ def screenshot(save_as=None):
     return image
 
 
+def wait_for_screen(predicate, timeout, interval=0.05, what="the expected picture"):
+    """Takes screenshots until predicate(image) holds; gives that image. Raises TimeoutError with the
+    last image saved to build/e2e-shots/timeout.png otherwise."""
+    deadline = time.monotonic() + timeout
+    while True:
+        image = screenshot()
+        if predicate(image):
+            return image
+        if time.monotonic() > deadline:
+            image.save_png(SHOTS_DIR / "timeout.png")
+            raise TimeoutError(f"no screenshot showed {what} within {timeout} s "
+                               f"(last one: build/e2e-shots/timeout.png)")
+        time.sleep(interval)
+
+
 # ---------------------------------------------------------------------------------------------------
 # Windows
 
@@ -255,9 +309,18 @@ class Geometry:
     width: int
     height: int
 
+    @property
+    def origin(self):
+        """The top-left corner, (x, y)."""
+        return self.x, self.y
+
     def contains(self, x, y, width=1, height=1):
         return (self.x <= x and self.y <= y
                 and x + width <= self.x + self.width and y + height <= self.y + self.height)
+
+    def encloses(self, other):
+        """Whether the area other (a Geometry) lies wholly inside this one."""
+        return self.contains(other.x, other.y, other.width, other.height)
 
 
 def find_windows(title, visible_only=True):
@@ -270,23 +333,18 @@ def find_windows(title, visible_only=True):
     return [int(w) for w in result.stdout.split()]
 
 
-def wait_for_window(title, timeout=30.0, poll=0.05):
-    deadline = time.monotonic() + timeout
-    while True:
-        ids = find_windows(title)
-        if ids:
-            return ids[0]
-        if time.monotonic() > deadline:
-            raise TimeoutError(f"no visible window named {title!r} within {timeout} s")
-        time.sleep(poll)
+def wait_for_window(title, timeout=30.0):
+    """The id of the first visible window named title, once there is one."""
+    ids = poll(lambda: find_windows(title), bool, timeout)
+    if not ids:
+        raise TimeoutError(f"no visible window named {title!r} within {timeout} s")
+    return ids[0]
 
 
 def wait_until_gone(title, timeout=10.0):
-    deadline = time.monotonic() + timeout
-    while find_windows(title):
-        if time.monotonic() > deadline:
-            raise TimeoutError(f"window {title!r} still there after {timeout} s")
-        time.sleep(0.1)
+    """Returns once no visible window is named title."""
+    if poll(lambda: find_windows(title), lambda ids: not ids, timeout):
+        raise TimeoutError(f"window {title!r} still there after {timeout} s")
 
 
 def geometry(window_id):
@@ -310,8 +368,15 @@ def wm_state(window_id):
     return {atom.strip() for atom in out.split("=", 1)[1].split(",") if atom.strip()}
 
 
+def window_in_property(name, window_id=None):
+    """The window id held in the X property name of a window (of the root window if None), or None."""
+    where = ["-id", str(window_id)] if window_id is not None else ["-root"]
+    match = re.search(r"window id # (0x[0-9a-f]+)", run(["xprop", *where, name]))
+    return int(match.group(1), 16) if match else None
+
+
 # ---------------------------------------------------------------------------------------------------
-# Mouse
+# Mouse and keyboard
 
 
 # No --sync: xdotool then waits about 15 s for a pointer motion that never comes when the pointer is
@@ -330,6 +395,11 @@ def drag(x0, y0, x1, y1, button=1, steps=10):
         run(["xdotool", "mousemove", str(x), str(y)])
         time.sleep(0.02)
     run(["xdotool", "mouseup", str(button)])
+
+
+def press(*keys):
+    """Presses and releases the keys one after another, e.g. press("Down", "Return")."""
+    run(["xdotool", "key", "--delay", "40", *keys])
 
 
 # ---------------------------------------------------------------------------------------------------
@@ -358,6 +428,14 @@ class Clock:
                                         start_new_session=True)
         return self
 
+    def start_main(self, hour, minute, second=2, colour=None):
+        """Starts the program, waits for the time in grey (on this background colour if given); gives the window."""
+        self.start(hour, minute, second)
+        window = wait_for_window(MAIN_TITLE, timeout=30)
+        wait_for_screen(lambda im: shows_text(im) and (colour is None or background(im) == colour),
+                        timeout=SETTLE_S, what="the time in grey")
+        return window
+
     @staticmethod
     def kill_prefix():
         subprocess.run(["wineserver", "-k"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
@@ -381,6 +459,192 @@ class Clock:
             os.killpg(self.process.pid, signal.SIGKILL)
             self.process.wait(timeout=10)
         self.process = None
+
+
+# ---------------------------------------------------------------------------------------------------
+# The program's windows
+
+COMPACT_TITLE = "Quorvin Clock"
+COLOUR_TITLE = "Color"
+
+# Wine draws the frame of the program's windows: 3 px all round and a 16 px caption, then the menu bar.
+FRAME, CAPTION, MENU_BAR_HEIGHT = 3, 16, 19
+# The main window's client area on the screen as it opens; its time label inside the client area, and
+# the label on the screen. The compact clock's client area has this size.
+MAIN_CLIENT = Geometry(288, 191, 250, 129)
+LABEL = Geometry(24, 40, 201, 41)
+SCREEN_LABEL = Geometry(MAIN_CLIENT.x + LABEL.x, MAIN_CLIENT.y + LABEL.y, LABEL.width, LABEL.height)
+COMPACT_CLIENT_SIZE = (82, 30)
+
+# The program gets this long (after its window shows) to write the time and set the first colour.
+SETTLE_S = 4.0
+
+BLACK = (0, 0, 0)
+WHITE = (255, 255, 255)
+RED = (255, 0, 0)
+TEXT_GREY = (128, 128, 128)
+
+
+def client_origin(window_id, menu=True):
+    """Top-left corner of a window's client area on the screen, from its outer geometry."""
+    outer = geometry(window_id)
+    return outer.x + FRAME, outer.y + FRAME + CAPTION + (MENU_BAR_HEIGHT if menu else 0)
+
+
+def client_size(window_id, menu=True):
+    """Width and height of a window's client area, from its outer geometry."""
+    outer = geometry(window_id)
+    return outer.width - 2 * FRAME, outer.height - 2 * FRAME - CAPTION - (MENU_BAR_HEIGHT if menu else 0)
+
+
+def close_box(window_id):
+    """Clicks the close box at the right end of the window's caption."""
+    outer = geometry(window_id)
+    click(outer.x + outer.width - 12, outer.y + 10)
+
+
+def background(image):
+    """The main window's background colour, at a spot away from its rectangle and label."""
+    return image.pixel(MAIN_CLIENT.x + 3, MAIN_CLIENT.y + 3)
+
+
+def shows_text(image, colour=TEXT_GREY):
+    """The main window's label shows text whose solid strokes have this colour."""
+    return image.within(SCREEN_LABEL).count(colour) >= 100
+
+
+def painted(image, origin=MAIN_CLIENT.origin):
+    """The main window (client area at origin) shows its black rectangle, in an area not all black as when unpainted."""
+    x, y = origin
+    corners = ((16, 16), (232, 16), (16, 112), (232, 112))
+    beside = ((15, 15), (17, 17), (233, 15), (231, 17), (15, 113), (17, 111), (233, 113), (231, 111), (3, 3))
+    return (all(image.pixel(x + cx, y + cy) == BLACK for cx, cy in corners)
+            and all(image.pixel(x + cx, y + cy) != BLACK for cx, cy in beside))
+
+
+# ---------------------------------------------------------------------------------------------------
+# The main window's menu
+
+# The items of the File and About menus, top to bottom.
+FILE_MENU = ("Font", "Display", "Close", "Small")
+ABOUT_MENU = ("Tintavo", "ZuziradOdor")
+
+
+def menu_bar_captions(image, origin=MAIN_CLIENT.origin):
+    """(first, last) x of each caption written in black on the menu bar above the client area at origin."""
+    top = origin[1] - MENU_BAR_HEIGHT
+    columns = sorted({x for x in range(origin[0], origin[0] + MAIN_CLIENT.width)
+                      for y in range(top, origin[1]) if image.pixel(x, y) == BLACK})
+    return runs(columns, gap=6)
+
+
+@dataclass
+class PopupMenu:
+    """An open popup menu as found on the screen."""
+
+    geometry: Geometry
+    rows: list     # (first, last) y on the screen of each item's caption
+    image: Image   # the popup as it looked when found
+
+    def item_point(self, index):
+        """The middle of the index-th item's caption, on the screen."""
+        first, last = self.rows[index]
+        return self.geometry.x + self.geometry.width // 2, (first + last) // 2
+
+
+def open_popup():
+    """Geometry of the popup menu on the screen (an unnamed window of the program), or None."""
+    result = run(["xdotool", "search", "--onlyvisible", "--class", "^tintavo\\.exe$"], check=False)
+    for window in result.split():
+        info = run(["xwininfo", "-id", window], check=False)
+        if "(has no name)" not in info:  # the program's titled windows
+            continue
+        try:
+            outer = geometry(int(window))
+        except RuntimeError:  # gone meanwhile
+            continue
+        if outer.width > 20 and outer.height > 20:
+            return outer
+    return None
+
+
+def find_popup(items, timeout=5.0):
+    """Waits for the popup menu showing this many item captions (lines of black text); gives it."""
+    def look():
+        outer = open_popup()
+        if outer is None:
+            return None
+        image = screenshot()
+        inside = image.crop(outer.x + FRAME, outer.y + FRAME, outer.width - 2 * FRAME, outer.height - 2 * FRAME)
+        rows = runs(sorted({y for _, y, c in inside.pixels() if c == BLACK}), gap=2)
+        return PopupMenu(outer, [(outer.y + FRAME + a, outer.y + FRAME + b) for a, b in rows],
+                         image.within(outer))
+    popup = poll(look, lambda found: found is not None and len(found.rows) == items, timeout)
+    if popup is None or len(popup.rows) != items:
+        screenshot("timeout")
+        raise TimeoutError(f"no popup menu with {items} items within {timeout} s (last popup "
+                           f"{popup and popup.geometry}; build/e2e-shots/timeout.png)")
+    return popup
+
+
+def wait_popup_closed(timeout=5.0):
+    """Returns once no popup menu is open."""
+    if poll(open_popup, lambda outer: outer is None, timeout) is not None:
+        raise TimeoutError("the popup menu stays open")
+
+
+def open_menu(index, origin=MAIN_CLIENT.origin):
+    """Clicks the index-th menu bar caption (0: File, 1: About); gives the popup, checked to hang below it."""
+    captions = menu_bar_captions(screenshot(), origin)
+    assert len(captions) == 2, f"menu bar captions at {captions}, expected two (File, About)"
+    first, last = captions[index]
+    click((first + last) // 2, origin[1] - MENU_BAR_HEIGHT // 2)
+    popup = find_popup(len(FILE_MENU) if index == 0 else len(ABOUT_MENU))
+    assert popup.geometry.y == origin[1] and abs(popup.geometry.x - first) < 12, \
+        f"the popup {popup.geometry} does not hang below its caption at x {first}"
+    return popup
+
+
+def choose(menu, item, origin=MAIN_CLIENT.origin):
+    """Chooses a command with the mouse: the caption on the menu bar, then the item in the popup."""
+    index, items = (0, FILE_MENU) if menu == "File" else (1, ABOUT_MENU)
+    popup = open_menu(index, origin)
+    click(*popup.item_point(items.index(item)))
+    wait_popup_closed()
+
+
+# ---------------------------------------------------------------------------------------------------
+# The colour dialog
+
+SWATCH_BLUE = (0, 0, 255)  # one of its basic swatches, all of which it paints at once
+
+
+def colour_dialog():
+    """Waits for the colour dialog with its swatches painted; gives its window id and geometry."""
+    window = wait_for_window(COLOUR_TITLE, timeout=5)
+    outer = geometry(window)
+    wait_for_screen(lambda im: im.within(outer).count(SWATCH_BLUE) > 0, timeout=5, what="the colour swatches")
+    return window, outer
+
+
+def swatch_centre(image, outer, colour):
+    """Centre on the screen of the basic swatch of exactly this colour: one solid block in the dialog."""
+    area = image.within(outer)
+    box = area.bbox(lambda c: c == colour)
+    assert box, f"no swatch of colour {colour} in the colour dialog"
+    left, top, right, bottom = box
+    size = (right - left + 1) * (bottom - top + 1)
+    assert area.count(colour) == size and size >= 150, f"{colour} is not one solid swatch: {box}"
+    return outer.x + (left + right) // 2, outer.y + (top + bottom) // 2
+
+
+def pick_colour(colour, confirm_key):
+    """Clicks this colour's swatch in the colour dialog, then Return (OK) or Escape (Cancel) to close it."""
+    _, outer = colour_dialog()
+    click(*swatch_centre(screenshot(), outer, colour))
+    time.sleep(0.2)
+    press(confirm_key)
+    wait_until_gone(COLOUR_TITLE, timeout=5)
 
 
 # ---------------------------------------------------------------------------------------------------
@@ -430,14 +694,8 @@ class VirtualDisplay:
         return self.display
 
     def stop(self):
-        for process in (self.openbox, self.xvfb):
-            if process is not None and process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
+        stop_process(self.openbox)
+        stop_process(self.xvfb)
         self.openbox = self.xvfb = None
 
 
@@ -459,18 +717,3 @@ def private_prefix():
         copy = Path(tempfile.mkdtemp(prefix="tintavo-e2e-")) / "prefix"
         subprocess.run(["cp", "-a", str(template), str(copy)], check=True, timeout=300)
     return copy
-
-
-def wait_for_screen(predicate, timeout, interval=0.05, what="the expected picture"):
-    """Takes screenshots until predicate(image) holds; gives that image. Raises TimeoutError with the
-    last image saved to build/e2e-shots/timeout.png otherwise."""
-    deadline = time.monotonic() + timeout
-    while True:
-        image = screenshot()
-        if predicate(image):
-            return image
-        if time.monotonic() > deadline:
-            image.save_png(SHOTS_DIR / "timeout.png")
-            raise TimeoutError(f"no screenshot showed {what} within {timeout} s "
-                               f"(last one: build/e2e-shots/timeout.png)")
-        time.sleep(interval)
