@@ -191,18 +191,17 @@ void Form::PumpPendingMessagesOnce() {
     }
 }
 
-SIZE Form::OuterSize() const {
+RECT Form::OuterRect() const {
     RECT outer{0, 0, design_.client.cx, design_.client.cy};
     AdjustWindowRectEx(&outer, kStyle, !menuBar_.empty(), kExStyle);
-    return {outer.right - outer.left, outer.bottom - outer.top};
+    return outer;
 }
 
 void Form::Load() {
     if (IsLoaded()) return;
     static const ATOM windowClass = RegisterFormClass(&Form::WindowProc);
 
-    RECT outer{0, 0, design_.client.cx, design_.client.cy};
-    AdjustWindowRectEx(&outer, kStyle, !menuBar_.empty(), kExStyle);
+    const RECT outer = OuterRect(); // around a client area at (0, 0)
     int x = CW_USEDEFAULT, y = 0;
     if (design_.clientOrigin) {
         x = design_.clientOrigin->x + outer.left;
@@ -324,8 +323,8 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_GETMINMAXINFO && (form || creatingForm)) {
         // The window is as large as its design, which may be below the system's minimum tracking size.
-        const SIZE outer = (form ? form : creatingForm)->OuterSize();
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {outer.cx, outer.cy};
+        const RECT outer = (form ? form : creatingForm)->OuterRect();
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {outer.right - outer.left, outer.bottom - outer.top};
         return 0;
     }
     if (message == WM_NCCREATE) {

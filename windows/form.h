@@ -195,7 +195,7 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Load();
     HMENU CreateMenuBar() const;
-    SIZE OuterSize() const;
+    RECT OuterRect() const;
     void Paint();
     void MouseDown(int button, WPARAM keys, LPARAM position);
     void OnTimer(UINT_PTR id);

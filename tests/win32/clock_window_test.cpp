@@ -1,7 +1,7 @@
 // Tests of the two clock windows on real windows, with a clock the test sets.
 #include "windows/forms.h"
 
-#include "pump.h"
+#include "window_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,8 @@ namespace {
 
 using testing::PumpFor;
 using testing::PumpUntil;
+using testing::QuitPosted;
+using testing::ScreenClientRect;
 
 TimeOfDay now{18, 9};
 TimeOfDay TestClock() { return now; }
@@ -26,16 +28,9 @@ protected:
     void TearDown() override {
         Form3().Unload(); // brings the main clock back
         frmMain().Unload();
-        MSG quit;
-        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        QuitPosted();
     }
 
-    static RECT ScreenClientRect(HWND window) {
-        RECT client{};
-        GetClientRect(window, &client);
-        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
-        return client;
-    }
     static std::wstring Title(HWND window) {
         wchar_t title[64] = {};
         GetWindowTextW(window, title, 64);

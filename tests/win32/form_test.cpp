@@ -1,7 +1,7 @@
 // Tests of the form layer on real windows: lifecycle, timers, press routing and painting.
 #include "windows/form.h"
 
-#include "pump.h"
+#include "window_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@ namespace {
 
 using testing::PumpFor;
 using testing::PumpUntil;
+using testing::QuitPosted;
 
 constexpr Colour kWhite = 0x00FFFFFF;
 
@@ -44,8 +45,7 @@ protected:
     void SetUp() override { form.Show(); }
     void TearDown() override {
         form.Unload();
-        MSG quit;
-        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        QuitPosted();
     }
 
     void Press(UINT message, int x, int y) {
@@ -152,8 +152,7 @@ TEST_F(FormTest, TheLastUnloadEndsTheMessageLoop) {
     ASSERT_EQ(others, 0);
     form.Unload();
     EXPECT_EQ(Form::LoadedCount(), 0);
-    MSG quit;
-    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_TRUE(QuitPosted());
 }
 
 TEST_F(FormTest, TheCloseBoxUnloads) {

@@ -1,7 +1,7 @@
 // Tests of the main window's menu commands, the switching between the windows and the About windows.
 #include "windows/forms.h"
 
-#include "pump.h"
+#include "window_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,8 @@ namespace {
 
 using testing::PumpFor;
 using testing::PumpUntil;
+using testing::QuitPosted;
+using testing::ScreenClientRect;
 
 TimeOfDay TestClock() { return {18, 9}; }
 
@@ -58,18 +60,6 @@ void Choose(const wchar_t* menu, const wchar_t* item) {
     const UINT command = CommandOf(window, menu, item);
     ASSERT_NE(command, 0u);
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
-}
-
-bool QuitPosted() {
-    MSG quit;
-    return PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
-}
-
-RECT ScreenClientRect(HWND window) {
-    RECT client{};
-    GetClientRect(window, &client);
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    return client;
 }
 
 class MainCommandsTest : public ::testing::Test {

@@ -1,4 +1,4 @@
-// Message pumping for tests that wait on real timers.
+// What the windows tests share: running messages while real timers tick, and reading window state.
 #pragma once
 
 #include <windows.h>
@@ -25,5 +25,19 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 }
 
 inline void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
+
+// Takes the quit message that the program's last unload posts; true when there was one.
+inline bool QuitPosted() {
+    MSG quit;
+    return PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
+// The window's client area in screen coordinates.
+inline RECT ScreenClientRect(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return client;
+}
 
 } // namespace tintavo::testing
