@@ -35,8 +35,8 @@ void TimeTextRefresh(benchmark::State& state) {
         benchmark::DoNotOptimize(text);
         minuteOfDay = (minuteOfDay + 1) % 1440;
     }
-    state.counters["allocs/op"] =
-        benchmark::Counter(static_cast<double>(allocations.load() - before), benchmark::Counter::kAvgIterations);
+    state.counters["allocs/op"] = benchmark::Counter(static_cast<double>(allocations.load() - before),
+                                                     benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(TimeTextRefresh);
 
@@ -49,8 +49,8 @@ void ScheduleLookup(benchmark::State& state) {
         benchmark::DoNotOptimize(ScheduleColor(text.Hour(), minuteOfDay % 60));
         minuteOfDay = (minuteOfDay + 7) % 1440;
     }
-    state.counters["allocs/op"] =
-        benchmark::Counter(static_cast<double>(allocations.load() - before), benchmark::Counter::kAvgIterations);
+    state.counters["allocs/op"] = benchmark::Counter(static_cast<double>(allocations.load() - before),
+                                                     benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(ScheduleLookup);
 

@@ -13,7 +13,8 @@ TimeOfDay LocalTimeOfDay() {
     return {now.wHour, now.wMinute};
 }
 
-ClockForm::ClockForm(const FormDesign& design, const Label::Design& timeLabel, std::vector<MenuDesign> menuBar)
+ClockForm::ClockForm(const FormDesign& design, const Label::Design& timeLabel,
+                     std::vector<MenuDesign> menuBar)
     : Form{design, std::move(menuBar)}, lblTime{*this, timeLabel} {}
 
 void ClockForm::Form_Load() {
@@ -44,7 +45,8 @@ void ClockForm::tmrBlinker_Timer() {
 
 void ClockForm::ApplyColorSchedule() {
     // The hour as displayed, the minute from a fresh reading of the clock.
-    if (const std::optional<Colour> colour = ScheduleColor(text_.Hour(), clock_().minute)) SetBackColor(*colour);
+    if (const std::optional<Colour> colour = ScheduleColor(text_.Hour(), clock_().minute))
+        SetBackColor(*colour);
 }
 
 } // namespace tintavo

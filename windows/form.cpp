@@ -68,7 +68,8 @@ void Frame::Paint(HDC dc) const {
     DrawEdge(dc, &border, EDGE_ETCHED, BF_RECT);
 
     // The caption interrupts the top edge near its left end.
-    RECT caption{design_.bounds.left + 8, design_.bounds.top, design_.bounds.right - 8, design_.bounds.bottom};
+    RECT caption{design_.bounds.left + 8, design_.bounds.top, design_.bounds.right - 8,
+                 design_.bounds.bottom};
     const int length = lstrlenW(design_.caption);
     SIZE extent{};
     GetTextExtentPoint32W(dc, design_.caption, length, &extent);
@@ -87,7 +88,7 @@ void Label::Load() {
     font_ = CreateFontFrom(design_.font);
 }
 
-RECT Label::Bounds() const { return Offset(design_.bounds, design_.container ? &design_.container->Bounds() : nullptr); }
+RECT Label::Bounds() const { return Offset(design_.bounds, container_ ? &container_->Bounds() : nullptr); }
 
 void Label::SetCaption(std::wstring_view caption) {
     if (caption == caption_) return;
@@ -122,8 +123,8 @@ void Label::Paint(HDC dc) const {
     if (!visible_) return;
     const RECT bounds = Bounds();
     gdi::SavedState saved{dc};
-    if (design_.container) {
-        const RECT& clip = design_.container->Bounds();
+    if (container_) {
+        const RECT& clip = container_->Bounds();
         IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
     }
     IntersectClipRect(dc, bounds.left, bounds.top, bounds.right, bounds.bottom);
@@ -150,8 +151,8 @@ void Line::Paint(HDC dc) const {
 }
 
 Timer::Timer(Form& owner, UINT intervalMs, bool enabledAtLoad, std::function<void()> onTick)
-    : Control{owner}, id_{owner.timers_.size() + 1}, intervalMs_{intervalMs}, enabledAtLoad_{enabledAtLoad},
-      onTick_{std::move(onTick)} {
+    : Control{owner}, id_{owner.timers_.size() + 1}, intervalMs_{intervalMs},
+      enabledAtLoad_{enabledAtLoad}, onTick_{std::move(onTick)} {
     owner.timers_.push_back(this);
 }
 
@@ -210,8 +211,9 @@ void Form::Load() {
 
     backColor_ = design_.backColor;
     creatingForm = this;
-    CreateWindowExW(kExStyle, MAKEINTATOM(windowClass), design_.caption, kStyle, x, y, outer.right - outer.left,
-                    outer.bottom - outer.top, nullptr, CreateMenuBar(), GetModuleHandleW(nullptr), this);
+    CreateWindowExW(kExStyle, MAKEINTATOM(windowClass), design_.caption, kStyle, x, y,
+                    outer.right - outer.left, outer.bottom - outer.top, nullptr, CreateMenuBar(),
+                    GetModuleHandleW(nullptr), this);
     creatingForm = nullptr;
     if (!window_) return;
 
@@ -228,7 +230,8 @@ void Form::Load() {
     }
 
     ++loadedCount_;
-    for (Control* control : controls_) control->Load();
+    for (Control* control : controls_)
+        control->Load();
     Form_Load();
 }
 
@@ -237,11 +240,12 @@ void Form::Unload() {
     unloading_ = true;
     int cancel = 0;
     Form_Unload(cancel);
-    if (cancel != 0 || !IsLoaded()) {
+    if (cancel != 0) {
         unloading_ = false;
         return;
     }
-    for (Control* control : controls_) control->Unload();
+    for (Control* control : controls_)
+        control->Unload();
     DestroyWindow(window_); // WM_NCDESTROY clears window_
     unloading_ = false;
     if (--loadedCount_ == 0) PostQuitMessage(0);
@@ -259,7 +263,8 @@ HMENU Form::CreateMenuBar() const {
     UINT command = kFirstMenuCommand;
     for (const MenuDesign& menu : menuBar_) {
         HMENU popup = CreatePopupMenu();
-        for (const auto& item : menu.items) AppendMenuW(popup, MF_STRING, command++, item.first);
+        for (const auto& item : menu.items)
+            AppendMenuW(popup, MF_STRING, command++, item.first);
         AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), menu.caption);
     }
     return bar; // owned by the window from here on, destroyed with it
@@ -274,18 +279,19 @@ void Form::Paint() {
     const HDC dc = buffer.Get();
     SetDCBrushColor(dc, ToRgb(backColor_));
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-    for (const Control* control : controls_) control->Paint(dc);
+    for (const Control* control : controls_)
+        control->Paint(dc);
     const RECT& dirty = paint.Dirty();
-    BitBlt(paint.Get(), dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, dc, dirty.left,
-           dirty.top, SRCCOPY);
+    BitBlt(paint.Get(), dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, dc,
+           dirty.left, dirty.top, SRCCOPY);
 }
 
 void Form::MouseDown(int button, WPARAM keys, LPARAM position) {
     const POINT point{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
     for (auto control = controls_.rbegin(); control != controls_.rend(); ++control)
         if ((*control)->TakesPress(point)) return; // the control has no handler of its own
-    const int shift = ((keys & MK_SHIFT) ? 1 : 0) | ((keys & MK_CONTROL) ? 2 : 0) |
-                      (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+    const int shift =
+        ((keys & MK_SHIFT) ? 1 : 0) | ((keys & MK_CONTROL) ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
     Form_MouseDown(button, shift, static_cast<float>(point.x), static_cast<float>(point.y));
 }
 
@@ -297,13 +303,26 @@ void Form::OnTimer(UINT_PTR id) {
 
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT: Paint(); return 0;
-    case WM_ERASEBKGND: return 1; // WM_PAINT covers every pixel
-    case WM_TIMER: OnTimer(wParam); return 0;
-    case WM_LBUTTONDOWN: MouseDown(1, wParam, lParam); return 0;
-    case WM_RBUTTONDOWN: MouseDown(2, wParam, lParam); return 0;
-    case WM_MBUTTONDOWN: MouseDown(4, wParam, lParam); return 0;
-    case WM_CLOSE: Unload(); return 0;
+    case WM_PAINT:
+        Paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1; // WM_PAINT covers every pixel
+    case WM_TIMER:
+        OnTimer(wParam);
+        return 0;
+    case WM_LBUTTONDOWN:
+        MouseDown(1, wParam, lParam);
+        return 0;
+    case WM_RBUTTONDOWN:
+        MouseDown(2, wParam, lParam);
+        return 0;
+    case WM_MBUTTONDOWN:
+        MouseDown(4, wParam, lParam);
+        return 0;
+    case WM_CLOSE:
+        Unload();
+        return 0;
     case WM_COMMAND:
         if (HIWORD(wParam) == 0 && lParam == 0) {
             UINT command = kFirstMenuCommand;
@@ -324,7 +343,8 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     if (message == WM_GETMINMAXINFO && (form || creatingForm)) {
         // The window is as large as its design, which may be below the system's minimum tracking size.
         const RECT outer = (form ? form : creatingForm)->OuterRect();
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {outer.right - outer.left, outer.bottom - outer.top};
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {outer.right - outer.left,
+                                                                 outer.bottom - outer.top};
         return 0;
     }
     if (message == WM_NCCREATE) {

@@ -79,9 +79,9 @@ public:
         Colour foreColor = SystemColour(COLOR_BTNTEXT);
         std::optional<Colour> backColor = std::nullopt; // none: transparent
         UINT align = DT_LEFT;
-        const Frame* container = nullptr;
     };
-    Label(Form& owner, const Design& design) : Control{owner}, design_{design} {}
+    Label(Form& owner, const Design& design, const Frame* container = nullptr)
+        : Control{owner}, design_{design}, container_{container} {}
 
     const std::wstring& Caption() const { return caption_; }
     void SetCaption(std::wstring_view caption);
@@ -99,6 +99,7 @@ private:
     void Invalidate() const;
 
     Design design_;
+    const Frame* container_;
     std::wstring caption_;
     Colour foreColor_ = 0;
     bool visible_ = true;

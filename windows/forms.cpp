@@ -7,15 +7,93 @@ namespace {
 
 constexpr Colour kWhite = 0x00FFFFFF;
 constexpr Colour kCyan = 0x00FFFF00;
+constexpr Colour kDialogText = SystemColour(COLOR_BTNTEXT);
 constexpr FontDesign kDialogFont{L"MS Sans Serif", 8}; // the classic dialog font
 
-const FormDesign kMainDesign{L"ZuziradOdor Digital Tintavo", {250, 129}, POINT{288, 191}, kWhite};
-const Label::Design kMainTime{{24, 40, 225, 81}, L"", {L"Times New Roman", 30, FW_BOLD, FF_ROMAN},
-                              0x00808080, std::nullopt, DT_CENTER};
+// ---- Layouts, in client pixels ---------------------------------------------------------------------------
 
-const FormDesign kCompactDesign{L"Quorvin Clock", {82, 30}, std::nullopt, SystemColour(COLOR_BTNFACE)};
-const Label::Design kCompactTime{{8, 8, 73, 25}, L"", {L"Times New Roman", 9.75, FW_BOLD, FF_ROMAN},
-                                 0x00C0C0C0, std::nullopt, DT_CENTER};
+const FormDesign kMainDesign{
+    .caption = L"ZuziradOdor Digital Tintavo",
+    .client = {250, 129},
+    .clientOrigin = POINT{288, 191},
+    .backColor = kWhite,
+};
+const Label::Design kMainTime{
+    .bounds = {24, 40, 225, 81},
+    .caption = L"",
+    .font = {L"Times New Roman", 30, FW_BOLD, FF_ROMAN},
+    .foreColor = 0x00808080,
+    .align = DT_CENTER,
+};
+
+const FormDesign kCompactDesign{
+    .caption = L"Quorvin Clock",
+    .client = {82, 30},
+    .clientOrigin = std::nullopt, // the system's default place
+    .backColor = SystemColour(COLOR_BTNFACE),
+};
+const Label::Design kCompactTime{
+    .bounds = {8, 8, 73, 25},
+    .caption = L"",
+    .font = {L"Times New Roman", 9.75, FW_BOLD, FF_ROMAN},
+    .foreColor = 0x00C0C0C0,
+    .align = DT_CENTER,
+};
+
+const FormDesign kClockAboutDesign{
+    .caption = L"About Digital Tintavo",
+    .client = {232, 137},
+    .clientOrigin = POINT{356, 388},
+    .backColor = kCyan,
+};
+const Frame::Design kClockAboutFrame{
+    .caption = L"Digital Tintavo",
+    .bounds = {32, 8, 201, 121},
+    .backColor = kCyan,
+    .font = kDialogFont,
+};
+const Label::Design kClockAboutText{
+    .bounds = {16, 24, 161, 105}, // in the frame
+    .caption = L"A digital clock that changes colors based on the color spectrum. It cycles a 6 hour period "
+               L"starting at the color Red.",
+    .font = kDialogFont,
+    .foreColor = kDialogText,
+    .backColor = kCyan,
+};
+
+const FormDesign kMakerAboutDesign{
+    .caption = L"About ZuziradOdor",
+    .client = {232, 157},
+    .clientOrigin = POINT{356, 372},
+    .backColor = kCyan,
+};
+const Frame::Design kMakerAboutFrame{
+    .caption = L"ZuziradOdor",
+    .bounds = {24, 16, 209, 137},
+    .backColor = kCyan,
+    .font = kDialogFont,
+};
+// The maker's address, made up: the name label in front fills its gap of 28 blanks.
+const Label::Design kMakerAddress{
+    .bounds = {24, 24, 169, 41}, // in the frame, as are the two below
+    .caption = L"http://                            .test",
+    .font = kDialogFont,
+    .foreColor = kDialogText,
+    .backColor = kCyan,
+};
+const Label::Design kMakerName{
+    .bounds = {55, 19, 144, 44},
+    .caption = L"ZuziradOdor",
+    .font = {L"MS Sans Serif", 12},
+    .foreColor = kDialogText,
+};
+const Label::Design kMakerOffer{
+    .bounds = {8, 48, 169, 113},
+    .caption = L"Need a custom program made? How bout FREE computer or programming help or advice? Contact "
+               L"Zuziradodor for FREE computer Solutions",
+    .font = kDialogFont,
+    .foreColor = kDialogText,
+};
 
 } // namespace
 
@@ -38,15 +116,17 @@ MakerAboutForm& Form2() {
 
 // ---- frmMain -------------------------------------------------------------------------------------------
 
+// clang-format off
 MainClockForm::MainClockForm()
-    : ClockForm{kMainDesign,
-                kMainTime,
-                {{L"File",
-                  {{L"Font", [this] { font_Click(); }},
-                   {L"Display", [this] { display_Click(); }},
-                   {L"Close", [this] { close_Click(); }},
-                   {L"Small", [this] { small_Click(); }}}},
-                 {L"About", {{L"Tintavo", [this] { clock_Click(); }}, {L"ZuziradOdor", [this] { zuziradodor_Click(); }}}}}} {}
+    : ClockForm{kMainDesign, kMainTime, {
+          {L"File",  {{L"Font",        [this] { font_Click(); }},
+                      {L"Display",     [this] { display_Click(); }},
+                      {L"Close",       [this] { close_Click(); }},
+                      {L"Small",       [this] { small_Click(); }}}},
+          {L"About", {{L"Tintavo",     [this] { clock_Click(); }},
+                      {L"ZuziradOdor", [this] { zuziradodor_Click(); }}}},
+      }} {}
+// clang-format on
 
 void MainClockForm::font_Click() {
     CommonDialog1.SetFlags(CC_RGBINIT); // open with the current colour selected
@@ -82,33 +162,13 @@ void CompactClockForm::Form_Unload(int& /*cancel*/) {
     frmMain().Show(); // the compact clock always hands back to the main clock
 }
 
-// ---- Form1 ---------------------------------------------------------------------------------------------
+// ---- Form1 and Form2 ----------------------------------------------------------------------------------
 
 ClockAboutForm::ClockAboutForm()
-    : Form{{L"About Digital Tintavo", {232, 137}, POINT{356, 388}, kCyan}},
-      Frame1{*this, {L"Digital Tintavo", {32, 8, 201, 121}, kCyan, kDialogFont}},
-      Label1{*this,
-             {{16, 24, 161, 105},
-              L"A digital clock that changes colors based on the color spectrum. It cycles a 6 hour period "
-              L"starting at the color Red.",
-              kDialogFont, SystemColour(COLOR_BTNTEXT), kCyan, DT_LEFT, &Frame1}} {}
-
-// ---- Form2 ---------------------------------------------------------------------------------------------
+    : Form{kClockAboutDesign}, Frame1{*this, kClockAboutFrame}, Label1{*this, kClockAboutText, &Frame1} {}
 
 MakerAboutForm::MakerAboutForm()
-    : Form{{L"About ZuziradOdor", {232, 157}, POINT{356, 372}, kCyan}},
-      Frame1{*this, {L"ZuziradOdor", {24, 16, 209, 137}, kCyan, kDialogFont}},
-      // The maker's address, made up; Label2 writes the name into the gap of 28 blanks.
-      Label1{*this,
-             {{24, 24, 169, 41}, L"http://                            .test", kDialogFont, SystemColour(COLOR_BTNTEXT),
-              kCyan, DT_LEFT, &Frame1}},
-      Label2{*this,
-             {{55, 19, 144, 44}, L"ZuziradOdor", {L"MS Sans Serif", 12, FW_NORMAL}, SystemColour(COLOR_BTNTEXT),
-              std::nullopt, DT_LEFT, &Frame1}},
-      Label3{*this,
-             {{8, 48, 169, 113},
-              L"Need a custom program made? How bout FREE computer or programming help or advice? Contact "
-              L"Zuziradodor for FREE computer Solutions",
-              kDialogFont, SystemColour(COLOR_BTNTEXT), std::nullopt, DT_LEFT, &Frame1}} {}
+    : Form{kMakerAboutDesign}, Frame1{*this, kMakerAboutFrame}, Label1{*this, kMakerAddress, &Frame1},
+      Label2{*this, kMakerName, &Frame1}, Label3{*this, kMakerOffer, &Frame1} {}
 
 } // namespace tintavo

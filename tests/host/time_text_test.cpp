@@ -48,9 +48,10 @@ TEST(FormatTimeText, KeepsItsShapeForEveryMinuteOfTheDay) {
 }
 
 TEST(FormatTimeText, HourTextRunsZeroToTwelveThenOneToEleven) {
-    const char* expected[24] = {"0", "1", "2", "3", "4",  "5",  "6",  "7", "8", "9", "10", "11",
+    const char* expected[24] = {"0",  "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11",
                                 "12", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11"};
-    for (int hour = 0; hour < 24; ++hour) EXPECT_EQ(FormatTimeText(hour, 0).Hour(), expected[hour]) << hour;
+    for (int hour = 0; hour < 24; ++hour)
+        EXPECT_EQ(FormatTimeText(hour, 0).Hour(), expected[hour]) << hour;
 }
 
 TEST(TimeText, IsEmptyBeforeTheFirstRefresh) {

@@ -48,9 +48,7 @@ protected:
         QuitPosted();
     }
 
-    void Press(UINT message, int x, int y) {
-        SendMessageW(form.Handle(), message, 0, MAKELPARAM(x, y));
-    }
+    void Press(UINT message, int x, int y) { SendMessageW(form.Handle(), message, 0, MAKELPARAM(x, y)); }
     COLORREF PixelAt(int x, int y) {
         HDC dc = GetDC(form.Handle());
         const COLORREF colour = GetPixel(dc, x, y);
@@ -72,7 +70,8 @@ TEST_F(FormTest, OpensWithItsClientAreaWhereAndAsLargeAsDesigned) {
     EXPECT_EQ(origin.x, 40);
     EXPECT_EQ(origin.y, 60);
     EXPECT_TRUE(GetWindowLongW(form.Handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
-    EXPECT_FALSE(GetWindowLongW(form.Handle(), GWL_STYLE) & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_FALSE(GetWindowLongW(form.Handle(), GWL_STYLE) &
+                 (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
     EXPECT_TRUE(IsWindowVisible(form.Handle()));
     EXPECT_EQ(form.loads, 1);
 }
@@ -105,7 +104,7 @@ TEST_F(FormTest, PaintsTheBackgroundTheLabelTextAroundWhichTheBackgroundShowsAnd
     form.label.SetCaption(L"WWWW");
     PumpFor(100);
     EXPECT_EQ(PixelAt(100, 50), RGB(0, 255, 0));
-    EXPECT_EQ(PixelAt(60, 79), RGB(0, 0, 0));   // line, end point included
+    EXPECT_EQ(PixelAt(60, 79), RGB(0, 0, 0)); // line, end point included
     EXPECT_EQ(PixelAt(119, 79), RGB(0, 0, 0));
     int text = 0, background = 0;
     for (int y = 10; y < 30; ++y)
@@ -119,7 +118,8 @@ TEST_F(FormTest, PaintsTheBackgroundTheLabelTextAroundWhichTheBackgroundShowsAnd
 
     form.label.SetVisible(false);
     PumpFor(100);
-    for (int x = 10; x < 60; x += 3) EXPECT_EQ(PixelAt(x, 15), RGB(0, 255, 0)) << x;
+    for (int x = 10; x < 60; x += 3)
+        EXPECT_EQ(PixelAt(x, 15), RGB(0, 255, 0)) << x;
 }
 
 TEST_F(FormTest, UnloadLosesRunTimeChangesAndTheNextLoadStartsFromTheDesign) {

@@ -204,7 +204,8 @@ TEST_F(MainCommandsTest, AboutWindowsAreCyanBehindTheirTexts) {
         HDC dc = GetDC(window);
         int cyan = 0, other = 0;
         for (int y = 0; y < client.bottom; y += 2)
-            for (int x = 0; x < client.right; x += 2) (GetPixel(dc, x, y) == RGB(0, 255, 255) ? cyan : other)++;
+            for (int x = 0; x < client.right; x += 2)
+                (GetPixel(dc, x, y) == RGB(0, 255, 255) ? cyan : other)++;
         EXPECT_EQ(GetPixel(dc, 2, 2), RGB(0, 255, 255));
         ReleaseDC(window, dc);
         EXPECT_GT(cyan, 8 * other); // only the texts and the frame's border are in other colours
@@ -241,7 +242,8 @@ TEST_F(MainCommandsTest, ClosingTheCompactClockBringsTheMainClockBackFromItsLayo
     ASSERT_TRUE(PumpUntil([] { return frmMain().BackColor() == 0x000000FFu; }, 2600));
     RECT window{};
     GetWindowRect(frmMain().Handle(), &window);
-    SetWindowPos(frmMain().Handle(), nullptr, window.left + 50, window.top + 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SetWindowPos(frmMain().Handle(), nullptr, window.left + 50, window.top + 20, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
 
     Choose(L"File", L"Small");
     SendMessageW(Form3().Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);

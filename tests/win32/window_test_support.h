@@ -24,7 +24,9 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
-inline void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
+inline void PumpFor(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}
 
 // Takes the quit message that the program's last unload posts; true when there was one.
 inline bool QuitPosted() {
