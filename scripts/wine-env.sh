@@ -9,13 +9,14 @@
 
 TINTAVO_SCREEN=${TINTAVO_SCREEN:-1280x1024x24}
 # Bumped when the prefix setup below changes, so that kept prefixes get rebuilt.
-TINTAVO_PREFIX_VERSION=1
+TINTAVO_PREFIX_VERSION=2
 
 tintavo_wine_env() {
     export WINEPREFIX=$1
     export WINEDEBUG=-all
-    # No Mono or Gecko install prompts; the program needs neither.
-    export WINEDLLOVERRIDES="mscoree,mshtml="
+    # No Mono or Gecko install prompts, which the program does not need, and no menu entries written
+    # into the user's home for the prefix's programs.
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     export WINEARCH=win64
     if [[ -n ${2:-} ]]; then
         export DISPLAY=$2
@@ -93,7 +94,10 @@ tintavo_start_display() {
     export DISPLAY=":$(tr -d '[:space:]' <"$numfile")"
     rm -f "$numfile"
 
-    openbox --sm-disable >/dev/null 2>&1 &
+    # openbox keeps a log and settings under XDG folders: give it the run's own, not the user's home.
+    TINTAVO_OPENBOX_HOME=$(mktemp -d)
+    XDG_CACHE_HOME=$TINTAVO_OPENBOX_HOME XDG_CONFIG_HOME=$TINTAVO_OPENBOX_HOME \
+        openbox --sm-disable >/dev/null 2>&1 &
     TINTAVO_OPENBOX_PID=$!
     for ((i = 0; i < 100; i++)); do
         if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
@@ -114,4 +118,6 @@ tintavo_stop_display() {
     done
     TINTAVO_OPENBOX_PID=
     TINTAVO_XVFB_PID=
+    [[ -n ${TINTAVO_OPENBOX_HOME:-} ]] && rm -rf "$TINTAVO_OPENBOX_HOME"
+    TINTAVO_OPENBOX_HOME=
 }

@@ -38,7 +38,7 @@ def wine_env():
         own_prefix = e2e.private_prefix()
         os.environ["WINEPREFIX"] = str(own_prefix)
     os.environ["WINEDEBUG"] = "-all"
-    os.environ["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+    os.environ["WINEDLLOVERRIDES"] = "mscoree,mshtml=;winemenubuilder.exe=d"  # as scripts/wine-env.sh
     e2e.SHOTS_DIR.mkdir(parents=True, exist_ok=True)
     yield
     if display is not None:
