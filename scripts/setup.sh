@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake g++ libgtest-dev libbenchmark-dev
+    cmake g++ libgtest-dev
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine64 fonts-wine fonts-liberation
     xvfb openbox xdotool x11-utils x11-apps imagemagick
