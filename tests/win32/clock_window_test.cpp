@@ -75,13 +75,14 @@ TEST_F(ClockWindowTest, CaptionAfterASecondThenScheduledColourASecondAfterThat) 
     const ULONGLONG start = GetTickCount64();
     form.Show();
     ASSERT_TRUE(PumpUntil([&] { return form.ColourTimerEnabled(); }, 200)); // first sampling tick
+    const ULONGLONG colourTimerStart = GetTickCount64();
 
     ASSERT_TRUE(PumpUntil([&] { return !form.TimeLabel().Caption().empty(); }, 1600));
     EXPECT_GE(GetTickCount64() - start, 900u);
     EXPECT_EQ(form.TimeLabel().Caption(), L"6:09 PM");
 
     ASSERT_TRUE(PumpUntil([&] { return form.BackColor() != kWhite; }, 1600));
-    EXPECT_GE(GetTickCount64() - start, 900u);
+    EXPECT_GE(GetTickCount64() - colourTimerStart, 900u); // a whole interval of the colour timer
     EXPECT_EQ(form.BackColor(), kRed);
 }
 
@@ -140,6 +141,34 @@ TEST_F(ClockWindowTest, EachClockWindowColoursOnlyItself) {
     PumpFor(2300);
     EXPECT_EQ(frmMain().BackColor(), kRed);
     EXPECT_EQ(Form3().BackColor(), SystemColour(COLOR_BTNFACE));
+}
+
+// A window of the test's own that unloads the main clock when its message arrives.
+LRESULT CALLBACK UnloadMainClock(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) frmMain().Unload();
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(ClockWindowTest, AWindowClosedWhileItsLoadLetsMessagesRunIsLeftAlone) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &UnloadMainClock;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"UnloadMainClock";
+    RegisterClassW(&wc);
+    const HWND closer =
+        CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(closer, nullptr);
+    PostMessageW(closer, WM_APP, 0, 0); // runs in the load's pass over pending messages
+
+    frmMain().Show();
+    EXPECT_FALSE(frmMain().IsLoaded());
+    EXPECT_EQ(Form::LoadedCount(), 0);
+    EXPECT_TRUE(QuitPosted());
+    DestroyWindow(closer);
+
+    frmMain().Show(); // and loads again as usual
+    EXPECT_TRUE(frmMain().IsLoaded());
+    EXPECT_EQ(frmMain().strHour(), "6");
 }
 
 TEST_F(ClockWindowTest, ReloadingStartsAgainFromTheLayout) {

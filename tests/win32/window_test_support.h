@@ -7,13 +7,19 @@
 
 namespace tintavo::testing {
 
+// Set when a pump below takes the quit message that the program's last unload posts.
+inline bool quitTaken = false;
+
 // Runs messages until the predicate holds or the time is up; true when it held.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) continue; // the program's end is checked separately
+            if (message.message == WM_QUIT) {
+                quitTaken = true;
+                continue;
+            }
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
@@ -31,7 +37,9 @@ inline void PumpFor(DWORD ms) {
 // Takes the quit message that the program's last unload posts; true when there was one.
 inline bool QuitPosted() {
     MSG quit;
-    return PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+    const bool posted = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) || quitTaken;
+    quitTaken = false;
+    return posted;
 }
 
 // The window's client area in screen coordinates.
