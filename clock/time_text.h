@@ -15,17 +15,12 @@ struct TimeOfDay {
 // A clock window's pair of texts. Fixed buffers keep the 10 ms refresh free of heap allocation.
 class TimeText {
 public:
-    std::string_view Hour() const {
-        return hour_;
-    } // "0" to "12", no leading zero; "" before the first refresh
-    std::string_view Minute() const {
-        return minute_;
-    }                            // two digits, then " AM" or " PM"; "" before the first refresh
-    std::string Caption() const; // hour, ":", minute: "6:09 PM"
-
-    friend bool operator==(const TimeText& a, const TimeText& b) {
-        return a.Hour() == b.Hour() && a.Minute() == b.Minute();
-    }
+    // "0" to "12", no leading zero; "" before the first refresh.
+    std::string_view Hour() const { return hour_; }
+    // Two digits, then " AM" or " PM"; "" before the first refresh.
+    std::string_view Minute() const { return minute_; }
+    // Hour, ":", minute: "6:09 PM".
+    std::string Caption() const;
 
 private:
     friend TimeText FormatTimeText(int hour, int minute);

@@ -5,6 +5,8 @@
 #include "desktop/translucent_wnd.h"
 #include "desktop/win32/win32_window_manager.h"
 
+#include <algorithm>
+
 namespace tintavo {
 
 TimeOfDay LocalTimeOfDay() {
@@ -39,8 +41,10 @@ void ClockForm::tmrTime_Timer() {
 
 void ClockForm::tmrBlinker_Timer() {
     UpdateTimeText();
-    const std::string caption = text_.Caption(); // ASCII
-    lblTime.SetCaption(std::wstring(caption.begin(), caption.end()));
+    const std::string caption = text_.Caption(); // ASCII, at most 8 characters: no heap
+    wchar_t wide[8];
+    std::copy(caption.begin(), caption.end(), wide);
+    lblTime.SetCaption({wide, caption.size()});
 }
 
 void ClockForm::ApplyColorSchedule() {

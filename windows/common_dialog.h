@@ -17,7 +17,6 @@ public:
 
     explicit CommonDialog(Form& owner) : Control{owner} {}
 
-    DWORD Flags() const { return flags_; }
     void SetFlags(DWORD flags) { flags_ = flags; }
     Colour Color() const { return color_; }
 

@@ -210,12 +210,16 @@ void Form::Load() {
     }
 
     backColor_ = design_.backColor;
+    const HMENU menu = CreateMenuBar(); // the window owns it from creation on
     creatingForm = this;
     CreateWindowExW(kExStyle, MAKEINTATOM(windowClass), design_.caption, kStyle, x, y,
-                    outer.right - outer.left, outer.bottom - outer.top, nullptr, CreateMenuBar(),
+                    outer.right - outer.left, outer.bottom - outer.top, nullptr, menu,
                     GetModuleHandleW(nullptr), this);
     creatingForm = nullptr;
-    if (!window_) return;
+    if (!window_) {
+        if (menu) DestroyMenu(menu);
+        return;
+    }
 
     // A menu bar that wraps, or a frame of another size than the one assumed, would shrink the client
     // area: grow the window until the client area has its design size.
@@ -267,7 +271,7 @@ HMENU Form::CreateMenuBar() const {
             AppendMenuW(popup, MF_STRING, command++, item.first);
         AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), menu.caption);
     }
-    return bar; // owned by the window from here on, destroyed with it
+    return bar;
 }
 
 void Form::Paint() {

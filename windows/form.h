@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tintavo {
@@ -63,7 +64,6 @@ private:
     void Load() override { font_ = CreateFontFrom(design_.font); }
     void Unload() override { font_.reset(); }
     void Paint(HDC dc) const override;
-    bool TakesPress(POINT point) const override { return PtInRect(&design_.bounds, point) != FALSE; }
 
     Design design_;
     gdi::Font font_;
@@ -123,7 +123,6 @@ public:
 
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled);
-    UINT Interval() const { return intervalMs_; }
 
 private:
     friend class Form;
