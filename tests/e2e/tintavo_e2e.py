@@ -195,7 +195,10 @@ class Image:
 
 
 def refresh_picture(image, target):
-    """Writes image to target unless the picture there looks the same (under 1 % differs); gives whether it wrote."""
+    """Writes a README picture when asked to (TINTAVO_UPDATE_DOCS=1) and the one there looks different
+    (1 % or more of the pixels); gives whether it wrote. Test runs leave the tracked files alone."""
+    if os.environ.get("TINTAVO_UPDATE_DOCS") != "1":
+        return False
     if target.is_file():
         try:
             if image.differing_fraction(Image.load(target)) < 0.01:
@@ -666,6 +669,7 @@ class VirtualDisplay:
         self.screen = screen
         self.xvfb = None
         self.openbox = None
+        self.openbox_home = None
         self.display = None
 
     def start(self):
@@ -680,7 +684,10 @@ class VirtualDisplay:
             self.stop()
             raise RuntimeError("Xvfb did not start")
         self.display = f":{number}"
-        env = dict(os.environ, DISPLAY=self.display)
+        # openbox keeps a log and settings under XDG folders: the run's own, not the user's home.
+        self.openbox_home = tempfile.mkdtemp(prefix="tintavo-openbox.")
+        env = dict(os.environ, DISPLAY=self.display, XDG_CACHE_HOME=self.openbox_home,
+                   XDG_CONFIG_HOME=self.openbox_home)
         self.openbox = subprocess.Popen(["openbox", "--sm-disable"], env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.monotonic() + 10
@@ -697,6 +704,9 @@ class VirtualDisplay:
         stop_process(self.openbox)
         stop_process(self.xvfb)
         self.openbox = self.xvfb = None
+        if self.openbox_home:
+            shutil.rmtree(self.openbox_home, ignore_errors=True)
+            self.openbox_home = None
 
 
 def make_prefix(prefix):
