@@ -285,22 +285,24 @@ def save_readme_picture(left, right):
     e2e.refresh_picture(e2e.Image(width, height, b"".join(rows)), e2e.REPO / "docs" / "about.png")
 
 
+def choose_twice_and_check(item, title, client, size, frame, shot):
+    """Chooses an About item twice, then checks the one window it opened; gives its id and picture."""
+    e2e.choose("About", item)
+    e2e.wait_for_window(title, timeout=5)
+    e2e.choose("About", item)
+    time.sleep(0.5)
+    window, picture = check_about_window(title, client, size, frame)
+    picture.save_png(e2e.SHOTS_DIR / shot)
+    return window, picture
+
+
 def test_about_windows_open_once_each_and_close_alone(clock):
     window = clock.start_main(18, 9, colour=RED)
 
-    e2e.choose("About", "Tintavo")
-    e2e.wait_for_window(ABOUT_CLOCK_TITLE, timeout=5)
-    e2e.choose("About", "Tintavo")
-    time.sleep(0.5)
-    clock_about, clock_picture = check_about_window(ABOUT_CLOCK_TITLE, (356, 388), (232, 137), (32, 8, 169, 113))
-    clock_picture.save_png(e2e.SHOTS_DIR / "menu-about-clock.png")
-
-    e2e.choose("About", "ZuziradOdor")
-    e2e.wait_for_window(ABOUT_MAKER_TITLE, timeout=5)
-    e2e.choose("About", "ZuziradOdor")
-    time.sleep(0.5)
-    maker_about, maker_picture = check_about_window(ABOUT_MAKER_TITLE, (356, 372), (232, 157), (24, 16, 185, 121))
-    maker_picture.save_png(e2e.SHOTS_DIR / "menu-about-maker.png")
+    clock_about, clock_picture = choose_twice_and_check("Tintavo", ABOUT_CLOCK_TITLE, (356, 388), (232, 137),
+                                                        (32, 8, 169, 113), "menu-about-clock.png")
+    maker_about, maker_picture = choose_twice_and_check("ZuziradOdor", ABOUT_MAKER_TITLE, (356, 372), (232, 157),
+                                                        (24, 16, 185, 121), "menu-about-maker.png")
     assert len(e2e.find_windows(ABOUT_CLOCK_TITLE)) == 1
 
     # Choosing Tintavo again while the maker's window is in front still opens no second window.
