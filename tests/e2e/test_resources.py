@@ -195,12 +195,17 @@ class TestManifest:
             ("Microsoft.Windows.Common-Controls", "6.0.0.0", "*")
         ]
 
-    def test_lists_supported_systems_and_leaves_dpi_to_the_system(self, pe):
+    def test_lists_supported_systems_and_declares_per_monitor_dpi_awareness(self, pe):
         root = self.manifest(pe)
         ids = {e.get("Id") for e in root.findall(".//compat:supportedOS", self.NS)}
         assert ids == SUPPORTED_OS
-        tags = {e.tag.rsplit("}", 1)[-1] for e in root.iter()}
-        assert not tags & {"dpiAware", "dpiAwareness"}, "the windows are laid out for 96 DPI"
+        settings = root.find("v3:application/v3:windowsSettings", self.NS)
+        assert settings is not None, "no windowsSettings"
+        by_tag = {e.tag: (e.text or "").strip() for e in settings}
+        # Windows 10 reads dpiAwareness (first value it knows wins); Windows 7 and 8.1 read dpiAware.
+        assert by_tag.get("{http://schemas.microsoft.com/SMI/2016/WindowsSettings}dpiAwareness") == \
+            "PerMonitorV2, PerMonitor"
+        assert by_tag.get("{http://schemas.microsoft.com/SMI/2005/WindowsSettings}dpiAware") == "true"
 
 
 # --- the icon generator alone ----------------------------------------------------------------------------
