@@ -22,6 +22,7 @@ using tintavo::desktop::WindowHandle;
 using tintavo::desktop::WindowManager;
 
 // Makes every pixel of colour in the window's top-level parent see-through; true when the key was set.
+// When the key cannot be set, the window keeps the extended style it had.
 bool MakeTranslucent(WindowManager& wm, WindowHandle window, std::uint32_t colour);
 // True on NT platforms from major version 5 on; a failed version query reads as no support.
 bool IsLayeringSupported(WindowManager& wm);

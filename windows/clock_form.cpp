@@ -41,6 +41,10 @@ void ClockForm::tmrTime_Timer() {
 
 void ClockForm::tmrBlinker_Timer() {
     UpdateTimeText();
+    ShowTimeText();
+}
+
+void ClockForm::ShowTimeText() {
     const std::string caption = text_.Caption(); // ASCII, at most 8 characters: no heap
     wchar_t wide[8];
     std::copy(caption.begin(), caption.end(), wide);
@@ -48,9 +52,23 @@ void ClockForm::tmrBlinker_Timer() {
 }
 
 void ClockForm::ApplyColorSchedule() {
-    // The hour as displayed, the minute from a fresh reading of the clock.
-    if (const std::optional<Colour> colour = ScheduleColor(text_.Hour(), clock_().minute))
-        SetBackColor(*colour);
+    // The displayed hour and the minute of one fresh reading: an hour text left from an earlier reading
+    // would join the old hour to the new minute (at midnight "11" with minute 0, for a whole hour).
+    const TimeOfDay now = clock_();
+    text_ = FormatTimeText(now);
+    if (const std::optional<Colour> colour = ScheduleColor(text_.Hour(), now.minute)) SetBackColor(*colour);
+}
+
+void ClockForm::ClockChanged() {
+    // The clock was set or the computer slept: show the time and its colour at once, and make sure the
+    // timers tick again (one lost across sleep is created anew; a running one keeps its countdown).
+    UpdateTimeText();
+    ShowTimeText();
+    ApplyColorSchedule();
+    for (Timer* timer : {&tmrTime, &tmrBlinker, &Timer1}) {
+        timer->SetEnabled(true);
+        timer->Rearm();
+    }
 }
 
 } // namespace tintavo

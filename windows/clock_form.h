@@ -26,6 +26,7 @@ protected:
 
     void Form_Load() override;
     void Form_MouseDown(int button, int shift, float x, float y) override;
+    void ClockChanged() override;
 
     Label lblTime;
 
@@ -34,6 +35,7 @@ private:
     void tmrBlinker_Timer();
     void Timer1_Timer() { ApplyColorSchedule(); }
     void UpdateTimeText() { text_ = FormatTimeText(clock_()); }
+    void ShowTimeText();
     void ApplyColorSchedule();
 
     Timer tmrTime{*this, 10, true, [this] { tmrTime_Timer(); }};

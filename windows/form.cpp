@@ -3,12 +3,14 @@
 
 #include "desktop/translucent_wnd.h"
 #include "desktop/win32/win32_window_manager.h"
+#include "windows/dpi.h"
 #include "windows/res/resource.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cwctype>
 
 namespace tintavo {
 
@@ -32,16 +34,40 @@ ATOM RegisterFormClass(WNDPROC proc) {
     return RegisterClassExW(&wc);
 }
 
-RECT Offset(RECT rect, const RECT* container) {
-    if (container) OffsetRect(&rect, container->left, container->top);
-    return rect;
+constexpr int kTwipsPerInch = 1440;
+constexpr double kPointsPerInch = 72.0;
+
+// The STATIC class's own window procedure, behind the one that keeps text windows from drawing.
+WNDPROC staticProc = nullptr;
+
+LRESULT CALLBACK SilentStatic(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint); // the form has drawn these pixels already
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SETTEXT: // a STATIC repaints at once on a new text; the plain handler only stores it and tells
+        return DefWindowProcW(window, message, wParam, lParam); // screen readers that the name changed
+    }
+    return CallWindowProcW(staticProc, window, message, wParam, lParam);
 }
 
 } // namespace
 
-gdi::Font CreateFontFrom(const FontDesign& font) {
-    // Layout is in pixels at 96 DPI: a point is 96/72 pixels.
-    const int height = -static_cast<int>(std::lround(font.points * 96.0 / 72.0));
+int TwipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), kTwipsPerInch); }
+
+RECT TwipsToPixels(const TwipsRect& rect, UINT dpi) {
+    // The edges are converted, not the size, so that neighbouring items stay flush at every DPI.
+    return {TwipsToPixels(rect.left, dpi), TwipsToPixels(rect.top, dpi),
+            TwipsToPixels(rect.left + rect.width, dpi), TwipsToPixels(rect.top + rect.height, dpi)};
+}
+
+gdi::Font CreateFontFrom(const FontDesign& font, UINT dpi) {
+    const int height = -static_cast<int>(std::lround(font.points * dpi / kPointsPerInch));
     return gdi::Font{CreateFontW(height, 0, 0, 0, font.weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                  DEFAULT_PITCH | font.family, font.face)};
@@ -51,48 +77,111 @@ COLORREF ToRgb(Colour colour) {
     return MTranslucentWnd::TranslateColor(desktop::SystemWindowManager(), colour);
 }
 
+// ---- Text windows --------------------------------------------------------------------------------------
+
+void TextWindow::Create(HWND parent, const RECT& bounds, const wchar_t* text) {
+    window_ = CreateWindowExW(0, L"STATIC", text, WS_CHILD | WS_VISIBLE | SS_LEFT, bounds.left, bounds.top,
+                              bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+    if (!window_) return; // the form still shows the text; only screen readers miss it
+    const auto previous =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SilentStatic)));
+    if (!staticProc) staticProc = previous;
+}
+
+void TextWindow::SetText(const wchar_t* text) const {
+    if (window_) SetWindowTextW(window_, text);
+}
+
+void TextWindow::SetVisible(bool visible) const {
+    if (window_) ShowWindow(window_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void TextWindow::Move(const RECT& bounds) const {
+    if (window_) {
+        SetWindowPos(window_, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
+                     bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    }
+}
+
 // ---- Controls ------------------------------------------------------------------------------------------
 
 Control::Control(Form& owner) : owner_{owner} { owner.controls_.push_back(this); }
 
+void Frame::Load() {
+    text_.Create(owner_.Handle(), TwipsToPixels(design_.bounds, owner_.Dpi()), design_.caption);
+    Rescale();
+}
+
+void Frame::Rescale() {
+    font_ = CreateFontFrom(design_.font, owner_.Dpi());
+    text_.Move(TwipsToPixels(design_.bounds, owner_.Dpi()));
+}
+
+void Frame::Unload() {
+    font_.reset();
+    text_.Forget();
+}
+
 void Frame::Paint(HDC dc) const {
     gdi::SavedState saved{dc};
+    const RECT bounds = TwipsToPixels(design_.bounds, owner_.Dpi());
     SetDCBrushColor(dc, ToRgb(design_.backColor));
-    FillRect(dc, &design_.bounds, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    FillRect(dc, &bounds, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 
     const gdi::Selection font{dc, font_.get()};
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
-    RECT border = design_.bounds;
+    RECT border = bounds;
     border.top += metrics.tmHeight / 2;
     DrawEdge(dc, &border, EDGE_ETCHED, BF_RECT);
 
-    // The caption interrupts the top edge near its left end.
-    RECT caption{design_.bounds.left + 8, design_.bounds.top, design_.bounds.right - 8,
-                 design_.bounds.bottom};
+    // The caption interrupts the top edge near its left end, with a little space on either side.
+    const int indent = owner_.Pixels(120);
+    const int space = owner_.Pixels(30);
+    RECT caption{bounds.left + indent, bounds.top, bounds.right - indent, bounds.top + metrics.tmHeight};
     const int length = lstrlenW(design_.caption);
     SIZE extent{};
     GetTextExtentPoint32W(dc, design_.caption, length, &extent);
-    caption.right = (std::min)(caption.right, caption.left + extent.cx + 4);
-    caption.bottom = caption.top + metrics.tmHeight;
+    caption.right = (std::min)(caption.right, caption.left + extent.cx + 2 * space);
     SetBkColor(dc, ToRgb(design_.backColor));
     SetTextColor(dc, ToRgb(SystemColour(COLOR_BTNTEXT)));
-    ExtTextOutW(dc, caption.left + 2, caption.top, ETO_OPAQUE | ETO_CLIPPED, &caption, design_.caption,
+    ExtTextOutW(dc, caption.left + space, caption.top, ETO_OPAQUE | ETO_CLIPPED, &caption, design_.caption,
                 static_cast<UINT>(length), nullptr);
 }
 
 void Label::Load() {
     caption_ = design_.caption;
+    caption_.reserve(15); // room for any time caption, so that changing it never allocates
     foreColor_ = design_.foreColor;
     visible_ = true;
-    font_ = CreateFontFrom(design_.font);
+    text_.Create(owner_.Handle(), Bounds(), caption_.c_str());
+    Rescale();
 }
 
-RECT Label::Bounds() const { return Offset(design_.bounds, container_ ? &container_->Bounds() : nullptr); }
+void Label::Rescale() {
+    font_ = CreateFontFrom(design_.font, owner_.Dpi());
+    text_.Move(Bounds());
+}
+
+void Label::Unload() {
+    font_.reset();
+    text_.Forget();
+}
+
+RECT Label::Bounds() const {
+    TwipsRect bounds = design_.bounds;
+    if (container_) {
+        bounds.left += container_->DesignBounds().left;
+        bounds.top += container_->DesignBounds().top;
+    }
+    return TwipsToPixels(bounds, owner_.Dpi());
+}
 
 void Label::SetCaption(std::wstring_view caption) {
     if (caption == caption_) return;
     caption_ = caption;
+    text_.SetText(caption_.c_str());
     Invalidate();
 }
 
@@ -105,6 +194,7 @@ void Label::SetForeColor(Colour colour) {
 void Label::SetVisible(bool visible) {
     if (visible == visible_) return;
     visible_ = visible;
+    text_.SetVisible(visible); // a hidden text is not read out either
     Invalidate();
 }
 
@@ -124,7 +214,7 @@ void Label::Paint(HDC dc) const {
     const RECT bounds = Bounds();
     gdi::SavedState saved{dc};
     if (container_) {
-        const RECT& clip = container_->Bounds();
+        const RECT clip = TwipsToPixels(container_->DesignBounds(), owner_.Dpi());
         IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
     }
     IntersectClipRect(dc, bounds.left, bounds.top, bounds.right, bounds.bottom);
@@ -143,11 +233,12 @@ void Label::Paint(HDC dc) const {
 
 void Line::Paint(HDC dc) const {
     const COLORREF colour = ToRgb(SystemColour(COLOR_WINDOWTEXT));
-    const gdi::Selection pen{dc, GetStockObject(DC_PEN)};
+    const gdi::Selection pen{dc, GetStockObject(DC_PEN)}; // the stock pen is 1 pixel wide
     SetDCPenColor(dc, colour);
-    MoveToEx(dc, from_.x, from_.y, nullptr);
-    LineTo(dc, to_.x, to_.y);
-    SetPixelV(dc, to_.x, to_.y, colour); // LineTo leaves out the end point
+    const POINT to{owner_.Pixels(to_.x), owner_.Pixels(to_.y)};
+    MoveToEx(dc, owner_.Pixels(from_.x), owner_.Pixels(from_.y), nullptr);
+    LineTo(dc, to.x, to.y);
+    SetPixelV(dc, to.x, to.y, colour); // LineTo leaves out the end point
 }
 
 Timer::Timer(Form& owner, UINT intervalMs, bool enabledAtLoad, std::function<void()> onTick)
@@ -157,27 +248,64 @@ Timer::Timer(Form& owner, UINT intervalMs, bool enabledAtLoad, std::function<voi
 }
 
 void Timer::SetEnabled(bool enabled) {
-    if (enabled == enabled_) return; // a running timer keeps its countdown
-    enabled_ = enabled;
+    if (enabled == running_) return; // a running timer keeps its countdown
     if (!owner_.IsLoaded()) return;
-    if (enabled)
-        SetTimer(owner_.Handle(), id_, intervalMs_, nullptr);
-    else
+    if (enabled) {
+        running_ = Create();
+    } else {
         KillTimer(owner_.Handle(), id_);
+        running_ = false;
+    }
+}
+
+bool Timer::Create() {
+    lastTick_ = GetTickCount64();
+    return create_(owner_.Handle(), id_, intervalMs_) != 0;
+}
+
+void Timer::Rearm() {
+    if (running_ && GetTickCount64() - lastTick_ > 2ull * intervalMs_) running_ = Create();
 }
 
 // ---- Form ----------------------------------------------------------------------------------------------
 
 Form::Form(FormDesign design, std::vector<MenuDesign> menuBar)
-    : design_{design}, menuBar_{std::move(menuBar)}, backColor_{design.backColor} {}
+    : design_{design}, menuBar_{std::move(menuBar)}, backColor_{design.backColor}, nextForm_{firstForm_} {
+    firstForm_ = this;
+}
 
 void Form::Show() {
+    if (IsLoaded()) {
+        BringToFront();
+        return;
+    }
     Load();
     ShowNow();
 }
 
 void Form::ShowNow() {
-    if (IsLoaded()) ShowWindow(window_, SW_SHOW);
+    if (!IsLoaded()) return;
+    ShowWindow(window_, SW_SHOW);
+    // Windows applies the show command of the program's shortcut or start command ("Run: Minimized",
+    // start /min) to the first show instead: a minimized tool window has no button to come back by.
+    if (IsIconic(window_) || IsZoomed(window_) || !IsWindowVisible(window_)) ShowWindow(window_, SW_SHOWNORMAL);
+}
+
+void Form::BringToFront() {
+    const bool topmost = (GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    constexpr UINT kOnlyOrder = SWP_NOMOVE | SWP_NOSIZE;
+    // Into the topmost band and back above every other ordinary window: the pair raises the window over
+    // other programs' windows where a plain raise may only change the order inside this program.
+    SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, kOnlyOrder);
+    if (!topmost) SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, kOnlyOrder);
+    SetForegroundWindow(window_);
+}
+
+void Form::EndSession() {
+    sessionEnding_ = true;
+    for (Form* form = firstForm_; form; form = form->nextForm_)
+        form->Unload();
+    sessionEnding_ = false;
 }
 
 void Form::PumpPendingMessagesOnce() {
@@ -192,46 +320,39 @@ void Form::PumpPendingMessagesOnce() {
     }
 }
 
-RECT Form::OuterRect() const {
-    RECT outer{0, 0, design_.client.cx, design_.client.cy};
-    AdjustWindowRectEx(&outer, kStyle, !menuBar_.empty(), kExStyle);
-    return outer;
+RECT Form::OuterRect(UINT dpi) const {
+    const RECT client{0, 0, TwipsToPixels(design_.client.cx, dpi), TwipsToPixels(design_.client.cy, dpi)};
+    return dpi::OuterRect(client, kStyle, !menuBar_.empty(), kExStyle, dpi);
 }
 
 void Form::Load() {
     if (IsLoaded()) return;
     static const ATOM windowClass = RegisterFormClass(&Form::WindowProc);
 
-    const RECT outer = OuterRect(); // around a client area at (0, 0)
+    dpi_ = dpi::ForSystem(); // until the window exists and knows its monitor
+    const RECT outer = OuterRect(dpi_); // around a client area at (0, 0)
     int x = CW_USEDEFAULT, y = 0;
     if (design_.clientOrigin) {
-        x = design_.clientOrigin->x + outer.left;
-        y = design_.clientOrigin->y + outer.top;
+        x = Pixels(design_.clientOrigin->x) + outer.left;
+        y = Pixels(design_.clientOrigin->y) + outer.top;
     }
+    minTrackSize_ = {outer.right - outer.left, outer.bottom - outer.top};
 
     backColor_ = design_.backColor;
     const HMENU menu = CreateMenuBar(); // the window owns it from creation on
     creatingForm = this;
-    CreateWindowExW(kExStyle, MAKEINTATOM(windowClass), design_.caption, kStyle, x, y,
-                    outer.right - outer.left, outer.bottom - outer.top, nullptr, menu,
-                    GetModuleHandleW(nullptr), this);
+    CreateWindowExW(kExStyle, MAKEINTATOM(windowClass), design_.caption, kStyle, x, y, minTrackSize_.cx,
+                    minTrackSize_.cy, nullptr, menu, GetModuleHandleW(nullptr), this);
     creatingForm = nullptr;
     if (!window_) {
         if (menu) DestroyMenu(menu);
         return;
     }
 
-    // A menu bar that wraps, or a frame of another size than the one assumed, would shrink the client
-    // area: grow the window until the client area has its design size.
-    RECT client{};
-    GetClientRect(window_, &client);
-    if (client.right != design_.client.cx || client.bottom != design_.client.cy) {
-        RECT now{};
-        GetWindowRect(window_, &now);
-        SetWindowPos(window_, nullptr, 0, 0, now.right - now.left + design_.client.cx - client.right,
-                     now.bottom - now.top + design_.client.cy - client.bottom,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    dpi_ = dpi::ForWindow(window_);
+    std::optional<POINT> origin;
+    if (design_.clientOrigin) origin = POINT{Pixels(design_.clientOrigin->x), Pixels(design_.clientOrigin->y)};
+    FitClientArea(origin);
 
     ++loadedCount_;
     for (Control* control : controls_)
@@ -259,6 +380,52 @@ void Form::SetBackColor(Colour colour) {
     if (colour == backColor_) return;
     backColor_ = colour;
     if (IsLoaded()) InvalidateRect(window_, nullptr, FALSE);
+}
+
+void Form::FitClientArea(std::optional<POINT> origin) {
+    // The frame, caption and menu bar are measured, not assumed: a menu bar that wraps, or frame metrics
+    // other than expected, change the outer rectangle and never the client area's size or place. A new
+    // width may wrap or unwrap the menu bar once more, hence the second round.
+    const SIZE size = ClientSize();
+    for (int round = 0; round < 2; ++round) {
+        RECT window{};
+        GetWindowRect(window_, &window);
+        RECT client{};
+        GetClientRect(window_, &client);
+        MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        const POINT at = origin.value_or(POINT{client.left, client.top});
+        const RECT wanted{window.left + at.x - client.left, window.top + at.y - client.top,
+                          window.right + at.x + size.cx - client.right,
+                          window.bottom + at.y + size.cy - client.bottom};
+        if (EqualRect(&wanted, &window)) return;
+        minTrackSize_ = {wanted.right - wanted.left, wanted.bottom - wanted.top};
+        SetWindowPos(window_, nullptr, wanted.left, wanted.top, minTrackSize_.cx, minTrackSize_.cy,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void Form::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    for (Control* control : controls_)
+        control->Rescale();
+    minTrackSize_ = {suggested.right - suggested.left, suggested.bottom - suggested.top};
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, minTrackSize_.cx, minTrackSize_.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    FitClientArea(std::nullopt); // the caption and menu bar do not scale in proportion
+    KeepReachable();
+    InvalidateRect(window_, nullptr, FALSE); // one repaint, at the new size
+}
+
+void Form::KeepReachable() {
+    RECT window{};
+    GetWindowRect(window_, &window);
+    const int caption = dpi::SystemMetric(SM_CYSMCAPTION, dpi_) + dpi::SystemMetric(SM_CYFIXEDFRAME, dpi_);
+    const desktop::DisplayMonitors monitors;
+    if (const auto place = desktop::ReachablePlace({window.left, window.top, window.right, window.bottom},
+                                                   caption, monitors.All())) {
+        SetWindowPos(window_, nullptr, place->left, place->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 HMENU Form::CreateMenuBar() const {
@@ -302,7 +469,23 @@ void Form::MouseDown(int button, WPARAM keys, LPARAM position) {
 void Form::OnTimer(UINT_PTR id) {
     if (id == 0 || id > timers_.size()) return;
     Timer& timer = *timers_[id - 1];
-    if (timer.enabled_) timer.onTick_();
+    if (!timer.running_) return;
+    timer.lastTick_ = GetTickCount64();
+    timer.onTick_();
+}
+
+LRESULT Form::MenuChar(wchar_t typed, HMENU menu) const {
+    // The captions carry no mnemonics: a letter picks the first item whose caption starts with it, in
+    // the menu bar (Alt+letter) and inside an open menu alike.
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        wchar_t caption[32] = {};
+        if (GetMenuStringW(menu, static_cast<UINT>(i), caption, 32, MF_BYPOSITION) > 0 &&
+            std::towupper(caption[0]) == std::towupper(typed)) {
+            return MAKELRESULT(i, MNC_EXECUTE);
+        }
+    }
+    return 0; // no such item: the system's answer
 }
 
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -327,6 +510,38 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         Unload();
         return 0;
+    case WM_GETDPISCALEDSIZE: { // the client area scales exactly; the caption and menu bar do not
+        const RECT outer = OuterRect(static_cast<UINT>(wParam));
+        *reinterpret_cast<SIZE*>(lParam) = {outer.right - outer.left, outer.bottom - outer.top};
+        return TRUE;
+    }
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_DISPLAYCHANGE:
+        KeepReachable();
+        break;
+    case WM_MENUCHAR:
+        if (HIWORD(wParam) & MF_SYSMENU) break;
+        if (const LRESULT item = MenuChar(static_cast<wchar_t>(LOWORD(wParam)), reinterpret_cast<HMENU>(lParam)))
+            return item;
+        break;
+    case WM_QUERYENDSESSION:
+        return TRUE; // nothing to save, nothing to ask
+    case WM_ENDSESSION:
+        // Log-off, shutdown or an installer closing the program: the process may be ended right after
+        // this message, so every window goes now. With FALSE the end was called off: nothing changes.
+        if (wParam) EndSession();
+        return 0;
+    case WM_TIMECHANGE:
+        ClockChanged();
+        return 0;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) ClockChanged();
+        return TRUE;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETWORKAREA) KeepReachable();
+        break;
     case WM_COMMAND:
         if (HIWORD(wParam) == 0 && lParam == 0) {
             UINT command = kFirstMenuCommand;
@@ -346,9 +561,8 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_GETMINMAXINFO && (form || creatingForm)) {
         // The window is as large as its design, which may be below the system's minimum tracking size.
-        const RECT outer = (form ? form : creatingForm)->OuterRect();
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {outer.right - outer.left,
-                                                                 outer.bottom - outer.top};
+        const SIZE size = (form ? form : creatingForm)->minTrackSize_;
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {size.cx, size.cy};
         return 0;
     }
     if (message == WM_NCCREATE) {

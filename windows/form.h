@@ -21,13 +21,45 @@ constexpr Colour SystemColour(int index) { return 0x80000000u | static_cast<Colo
 // The RGB value of a colour value, looking system colours up.
 COLORREF ToRgb(Colour colour);
 
+// Layout units as designed: 1,440 twips to the inch, so 15 to a pixel at 96 DPI. The form layer turns
+// them into pixels at each window's own DPI.
+struct TwipsPoint {
+    int x, y;
+};
+struct TwipsSize {
+    int cx, cy;
+};
+struct TwipsRect {
+    int left, top, width, height;
+};
+// Twips to pixels at a DPI, rounded half away from zero as MulDiv rounds.
+int TwipsToPixels(int twips, UINT dpi);
+RECT TwipsToPixels(const TwipsRect& rect, UINT dpi);
+
 struct FontDesign {
     const wchar_t* face;
     double points;
     int weight = FW_NORMAL;
     BYTE family = FF_DONTCARE;
 };
-gdi::Font CreateFontFrom(const FontDesign& font);
+// The font at its design size in points, for a window at this DPI.
+gdi::Font CreateFontFrom(const FontDesign& font, UINT dpi);
+
+// A STATIC child window that carries a control's text for screen readers and draws nothing itself: the
+// form paints every pixel (off screen, in one step), and a STATIC's text is what the system's accessibility
+// proxy reads as the name of the object. Without SS_NOTIFY it lets every press through to the form.
+class TextWindow {
+public:
+    void Create(HWND parent, const RECT& bounds, const wchar_t* text);
+    void Forget() { window_ = nullptr; } // its parent destroys it
+    HWND Handle() const { return window_; }
+    void SetText(const wchar_t* text) const;
+    void SetVisible(bool visible) const;
+    void Move(const RECT& bounds) const;
+
+private:
+    HWND window_ = nullptr;
+};
 
 // Something a form owns and restores to its design values at every load.
 class Control {
@@ -43,6 +75,7 @@ protected:
 private:
     friend class Form;
     virtual void Load() {}   // back to the design values; the form's window exists
+    virtual void Rescale() {} // the form's window moved to a monitor of another DPI
     virtual void Unload() {} // the form's window is about to go
     virtual void Paint(HDC) const {}
     virtual bool TakesPress(POINT) const { return false; }
@@ -53,27 +86,29 @@ class Frame final : public Control {
 public:
     struct Design {
         const wchar_t* caption;
-        RECT bounds; // in the form's client area
+        TwipsRect bounds; // in the form's client area
         Colour backColor;
         FontDesign font;
     };
     Frame(Form& owner, const Design& design) : Control{owner}, design_{design} {}
-    const RECT& Bounds() const { return design_.bounds; }
+    const TwipsRect& DesignBounds() const { return design_.bounds; }
 
 private:
-    void Load() override { font_ = CreateFontFrom(design_.font); }
-    void Unload() override { font_.reset(); }
+    void Load() override;
+    void Rescale() override;
+    void Unload() override;
     void Paint(HDC dc) const override;
 
     Design design_;
     gdi::Font font_;
+    TextWindow text_;
 };
 
 // A windowless text label. A visible label keeps presses on it for itself, so they reach no handler.
 class Label final : public Control {
 public:
     struct Design {
-        RECT bounds; // in the container: the frame if there is one, else the form's client area
+        TwipsRect bounds; // in the container: the frame if there is one, else the form's client area
         const wchar_t* caption;
         FontDesign font;
         Colour foreColor = SystemColour(COLOR_BTNTEXT);
@@ -89,11 +124,14 @@ public:
     void SetForeColor(Colour colour);
     bool Visible() const { return visible_; }
     void SetVisible(bool visible);
-    RECT Bounds() const; // in the form's client area
+    RECT Bounds() const; // in the form's client area, in pixels
+    HFONT Font() const { return font_.get(); }
+    HWND TextHandle() const { return text_.Handle(); }
 
 private:
     void Load() override;
-    void Unload() override { font_.reset(); }
+    void Rescale() override;
+    void Unload() override;
     void Paint(HDC dc) const override;
     bool TakesPress(POINT point) const override;
     void Invalidate() const;
@@ -104,39 +142,56 @@ private:
     Colour foreColor_ = 0;
     bool visible_ = true;
     gdi::Font font_;
+    TextWindow text_;
 };
 
-// A straight 1-pixel line in the window-text colour, both end points included.
+// A straight line in the window-text colour, both end points included: a hairline, 1 pixel wide at
+// every DPI.
 class Line final : public Control {
 public:
-    Line(Form& owner, POINT from, POINT to) : Control{owner}, from_{from}, to_{to} {}
+    Line(Form& owner, TwipsPoint from, TwipsPoint to) : Control{owner}, from_{from}, to_{to} {}
 
 private:
     void Paint(HDC dc) const override;
-    POINT from_, to_;
+    TwipsPoint from_, to_;
 };
 
 // A millisecond timer. Enabling a running timer keeps its countdown: Win32's SetTimer would restart it.
+// Only a timer the system created counts as running, so a refused one is tried again at the next enable.
 class Timer final : public Control {
 public:
+    // Creates the system timer (SetTimer's signature without the callback); tests put a failing one in.
+    using Creator = UINT_PTR (*)(HWND window, UINT_PTR id, UINT intervalMs);
+    static void UseCreator(Creator create) { create_ = create ? create : &SystemCreate; }
+
     Timer(Form& owner, UINT intervalMs, bool enabledAtLoad, std::function<void()> onTick);
 
-    bool Enabled() const { return enabled_; }
+    bool Enabled() const { return running_; }
     void SetEnabled(bool enabled);
+    // Makes sure an enabled timer ticks: one that has missed two intervals, as a timer lost across sleep
+    // would, is created again; one that ticks keeps its countdown.
+    void Rearm();
 
 private:
     friend class Form;
     void Load() override {
-        enabled_ = false; // whatever was set while unloaded, the window has no timer yet
+        running_ = false; // whatever was set while unloaded, the window has no timer yet
         SetEnabled(enabledAtLoad_);
     }
     void Unload() override { SetEnabled(false); }
+    bool Create();
+    static UINT_PTR SystemCreate(HWND window, UINT_PTR id, UINT intervalMs) {
+        return SetTimer(window, id, intervalMs, nullptr);
+    }
 
     UINT_PTR id_;
     UINT intervalMs_;
     bool enabledAtLoad_;
-    bool enabled_ = false;
+    bool running_ = false;
+    ULONGLONG lastTick_ = 0; // or the time it was created
     std::function<void()> onTick_;
+
+    static inline Creator create_ = &SystemCreate;
 };
 
 // One item of a form's menu bar: a top-level menu with its commands.
@@ -147,8 +202,8 @@ struct MenuDesign {
 
 struct FormDesign {
     const wchar_t* caption;
-    SIZE client;                       // client area in pixels
-    std::optional<POINT> clientOrigin; // screen position of the client area; none: the system's default
+    TwipsSize client;
+    std::optional<TwipsPoint> clientOrigin; // screen position of the client area; none: the system's default
     Colour backColor;
 };
 
@@ -159,18 +214,23 @@ public:
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
-    // Loads the form if needed (running Form_Load) and shows it.
+    // Loads the form if needed (running Form_Load) and shows it; brings it to the front when it is open.
     void Show();
     // Runs Form_Unload, then destroys the window. Does nothing when not loaded or already unloading.
     void Unload();
 
     bool IsLoaded() const { return window_ != nullptr; }
     HWND Handle() const { return window_; }
+    // The DPI the window is laid out for: its monitor's.
+    UINT Dpi() const { return dpi_; }
     Colour BackColor() const { return backColor_; }
     void SetBackColor(Colour colour);
 
     // Loaded forms of the whole program; when the last one unloads the message loop is told to quit.
     static int LoadedCount() { return loadedCount_; }
+    // True while the end of the user's session (log-off, shutdown, an installer closing the program)
+    // unloads every form for good.
+    static bool SessionEnding() { return sessionEnding_; }
 
 protected:
     Form(FormDesign design, std::vector<MenuDesign> menuBar = {});
@@ -180,25 +240,38 @@ protected:
     virtual void Form_Unload(int& /*cancel*/) {}
     // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.
     virtual void Form_MouseDown(int /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
+    // The system clock was set, or the computer woke from sleep.
+    virtual void ClockChanged() {}
 
-    // Shows the window now, as a modeless window.
+    // Shows the window now, as a modeless window in its normal state, whatever show command the program
+    // was started with.
     void ShowNow();
     // Lets every message already waiting run once, so the window is painted before the handler goes on.
     static void PumpPendingMessagesOnce();
 
 private:
     friend class Control;
+    friend class Frame;
     friend class Label;
+    friend class Line;
     friend class Timer;
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Load();
     HMENU CreateMenuBar() const;
-    RECT OuterRect() const;
+    int Pixels(int twips) const { return TwipsToPixels(twips, dpi_); }
+    SIZE ClientSize() const { return {Pixels(design_.client.cx), Pixels(design_.client.cy)}; }
+    RECT OuterRect(UINT dpi) const;
+    void FitClientArea(std::optional<POINT> clientOrigin);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void KeepReachable();
     void Paint();
     void MouseDown(int button, WPARAM keys, LPARAM position);
     void OnTimer(UINT_PTR id);
+    void BringToFront();
+    LRESULT MenuChar(wchar_t typed, HMENU menu) const; // 0: no item for the letter
+    static void EndSession();
 
     FormDesign design_;
     std::vector<MenuDesign> menuBar_;
@@ -207,8 +280,14 @@ private:
     HWND window_ = nullptr;
     bool unloading_ = false;
     Colour backColor_;
+    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    SIZE minTrackSize_{}; // the outer size last asked for, which may be below the system's minimum
+
+    Form* nextForm_; // every form of the program, for the end of the session
 
     static inline int loadedCount_ = 0;
+    static inline bool sessionEnding_ = false;
+    static inline Form* firstForm_ = nullptr;
     static constexpr UINT kFirstMenuCommand = 100;
 };
 

@@ -10,16 +10,16 @@ constexpr Colour kCyan = 0x00FFFF00;
 constexpr Colour kDialogText = SystemColour(COLOR_BTNTEXT);
 constexpr FontDesign kDialogFont{L"MS Sans Serif", 8}; // the classic dialog font
 
-// ---- Layouts, in client pixels ---------------------------------------------------------------------------
+// ---- Layouts, in twips and points as designed --------------------------------------------------------
 
 const FormDesign kMainDesign{
     .caption = L"ZuziradOdor Digital Tintavo",
-    .client = {250, 129},
-    .clientOrigin = POINT{288, 191},
+    .client = {3750, 1935},
+    .clientOrigin = TwipsPoint{4320, 2865},
     .backColor = kWhite,
 };
 const Label::Design kMainTime{
-    .bounds = {24, 40, 225, 81},
+    .bounds = {360, 600, 3015, 615},
     .caption = L"",
     .font = {L"Times New Roman", 30, FW_BOLD, FF_ROMAN},
     .foreColor = 0x00808080,
@@ -28,12 +28,12 @@ const Label::Design kMainTime{
 
 const FormDesign kCompactDesign{
     .caption = L"Quorvin Clock",
-    .client = {82, 30},
+    .client = {1230, 450},
     .clientOrigin = std::nullopt, // the system's default place
     .backColor = SystemColour(COLOR_BTNFACE),
 };
 const Label::Design kCompactTime{
-    .bounds = {8, 8, 73, 25},
+    .bounds = {120, 120, 975, 255},
     .caption = L"",
     .font = {L"Times New Roman", 9.75, FW_BOLD, FF_ROMAN},
     .foreColor = 0x00C0C0C0,
@@ -42,18 +42,18 @@ const Label::Design kCompactTime{
 
 const FormDesign kClockAboutDesign{
     .caption = L"About Digital Tintavo",
-    .client = {232, 137},
-    .clientOrigin = POINT{356, 388},
+    .client = {3480, 2055},
+    .clientOrigin = TwipsPoint{5340, 5820},
     .backColor = kCyan,
 };
 const Frame::Design kClockAboutFrame{
     .caption = L"Digital Tintavo",
-    .bounds = {32, 8, 201, 121},
+    .bounds = {480, 120, 2535, 1695},
     .backColor = kCyan,
     .font = kDialogFont,
 };
 const Label::Design kClockAboutText{
-    .bounds = {16, 24, 161, 105}, // in the frame
+    .bounds = {240, 360, 2175, 1215}, // in the frame
     .caption = L"A digital clock that changes colors based on the color spectrum. It cycles a 6 hour period "
                L"starting at the color Red.",
     .font = kDialogFont,
@@ -63,32 +63,32 @@ const Label::Design kClockAboutText{
 
 const FormDesign kMakerAboutDesign{
     .caption = L"About ZuziradOdor",
-    .client = {232, 157},
-    .clientOrigin = POINT{356, 372},
+    .client = {3480, 2355},
+    .clientOrigin = TwipsPoint{5340, 5580},
     .backColor = kCyan,
 };
 const Frame::Design kMakerAboutFrame{
     .caption = L"ZuziradOdor",
-    .bounds = {24, 16, 209, 137},
+    .bounds = {360, 240, 2775, 1815},
     .backColor = kCyan,
     .font = kDialogFont,
 };
 // The maker's address, made up: the name label in front fills its gap of 28 blanks.
 const Label::Design kMakerAddress{
-    .bounds = {24, 24, 169, 41}, // in the frame, as are the two below
+    .bounds = {360, 360, 2175, 255}, // in the frame, as are the two below
     .caption = L"http://                            .test",
     .font = kDialogFont,
     .foreColor = kDialogText,
     .backColor = kCyan,
 };
 const Label::Design kMakerName{
-    .bounds = {55, 19, 144, 44},
+    .bounds = {825, 285, 1335, 375},
     .caption = L"ZuziradOdor",
     .font = {L"MS Sans Serif", 12},
     .foreColor = kDialogText,
 };
 const Label::Design kMakerOffer{
-    .bounds = {8, 48, 169, 113},
+    .bounds = {120, 720, 2415, 975},
     .caption = L"Need a custom program made? How bout FREE computer or programming help or advice? Contact "
                L"Zuziradodor for FREE computer Solutions",
     .font = kDialogFont,
@@ -159,7 +159,8 @@ void MainClockForm::Form_Unload(int& /*cancel*/) {
 CompactClockForm::CompactClockForm() : ClockForm{kCompactDesign, kCompactTime} {}
 
 void CompactClockForm::Form_Unload(int& /*cancel*/) {
-    frmMain().Show(); // the compact clock always hands back to the main clock
+    // The compact clock hands back to the main clock, unless the session is ending and every window goes.
+    if (!SessionEnding()) frmMain().Show();
 }
 
 // ---- Form1 and Form2 ----------------------------------------------------------------------------------

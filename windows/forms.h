@@ -21,10 +21,10 @@ private:
     void clock_Click();
     void zuziradodor_Click();
 
-    Line Line1{*this, {16, 16}, {232, 16}};
-    Line Line2{*this, {16, 112}, {16, 16}};
-    Line Line3{*this, {232, 112}, {16, 112}};
-    Line Line4{*this, {232, 16}, {232, 112}};
+    Line Line1{*this, {240, 240}, {3480, 240}};
+    Line Line2{*this, {240, 1680}, {240, 240}};
+    Line Line3{*this, {3480, 1680}, {240, 1680}};
+    Line Line4{*this, {3480, 240}, {3480, 1680}};
     CommonDialog CommonDialog1{*this};
 };
 
@@ -36,7 +36,7 @@ public:
 private:
     void Form_Unload(int& cancel) override;
 
-    Line Line2{*this, {0, 96}, {0, 0}}; // longer than the window: only the visible part shows
+    Line Line2{*this, {0, 1440}, {0, 0}}; // longer than the window: only the visible part shows
 };
 
 // About the clock.

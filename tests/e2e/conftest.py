@@ -67,10 +67,10 @@ def clock(wine_env):
 
 
 def pytest_sessionfinish(session, exitstatus):
-    """Refreshes docs/clock.png from this run's picture of the clock when the whole run passed."""
-    image = readme_shot.get("image")
-    if exitstatus != 0 or image is None or session.testsfailed:
+    """Refreshes the README's pictures of the clock (at 96 and 144 dpi) from this run's when it passed."""
+    if exitstatus != 0 or session.testsfailed:
         return
-    target = e2e.REPO / "docs" / "clock.png"
-    if e2e.refresh_picture(image, target):
-        print(f"\nupdated {target.relative_to(e2e.REPO)}")
+    for key, name in (("image", "clock.png"), ("image-144", "clock-144dpi.png")):
+        target = e2e.REPO / "docs" / name
+        if key in readme_shot and e2e.refresh_picture(readme_shot[key], target):
+            print(f"\nupdated {target.relative_to(e2e.REPO)}")

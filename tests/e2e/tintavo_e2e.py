@@ -533,10 +533,11 @@ FILE_MENU = ("Font", "Display", "Close", "Small")
 ABOUT_MENU = ("Tintavo", "ZuziradOdor")
 
 
-def menu_bar_captions(image, origin=MAIN_CLIENT.origin):
-    """(first, last) x of each caption written in black on the menu bar above the client area at origin."""
-    top = origin[1] - MENU_BAR_HEIGHT
-    columns = sorted({x for x in range(origin[0], origin[0] + MAIN_CLIENT.width)
+def menu_bar_captions(image, origin=MAIN_CLIENT.origin, bar=(MAIN_CLIENT.width, MENU_BAR_HEIGHT)):
+    """(first, last) x of each caption written in black on the menu bar (width, height) above the client
+    area at origin."""
+    top = origin[1] - bar[1]
+    columns = sorted({x for x in range(origin[0], origin[0] + bar[0])
                       for y in range(top, origin[1]) if image.pixel(x, y) == BLACK})
     return runs(columns, gap=6)
 
@@ -596,22 +597,22 @@ def wait_popup_closed(timeout=5.0):
         raise TimeoutError("the popup menu stays open")
 
 
-def open_menu(index, origin=MAIN_CLIENT.origin):
+def open_menu(index, origin=MAIN_CLIENT.origin, bar=(MAIN_CLIENT.width, MENU_BAR_HEIGHT)):
     """Clicks the index-th menu bar caption (0: File, 1: About); gives the popup, checked to hang below it."""
-    captions = menu_bar_captions(screenshot(), origin)
+    captions = menu_bar_captions(screenshot(), origin, bar)
     assert len(captions) == 2, f"menu bar captions at {captions}, expected two (File, About)"
     first, last = captions[index]
-    click((first + last) // 2, origin[1] - MENU_BAR_HEIGHT // 2)
+    click((first + last) // 2, origin[1] - bar[1] // 2)
     popup = find_popup(len(FILE_MENU) if index == 0 else len(ABOUT_MENU))
     assert popup.geometry.y == origin[1] and abs(popup.geometry.x - first) < 12, \
         f"the popup {popup.geometry} does not hang below its caption at x {first}"
     return popup
 
 
-def choose(menu, item, origin=MAIN_CLIENT.origin):
+def choose(menu, item, origin=MAIN_CLIENT.origin, bar=(MAIN_CLIENT.width, MENU_BAR_HEIGHT)):
     """Chooses a command with the mouse: the caption on the menu bar, then the item in the popup."""
     index, items = (0, FILE_MENU) if menu == "File" else (1, ABOUT_MENU)
-    popup = open_menu(index, origin)
+    popup = open_menu(index, origin, bar)
     click(*popup.item_point(items.index(item)))
     wait_popup_closed()
 

@@ -158,13 +158,17 @@ TEST(MakeTranslucent, OnASystemWithoutLayeringChangesNothing) {
     }
 }
 
-TEST(MakeTranslucent, AFailedColourKeyReportsFalseAndLeavesTheLayeredStyleOn) {
-    FakeWindowManager wm;
-    wm.exStyle[kWindow] = 0x88;
-    wm.layeredAttributesFail = true;
-    EXPECT_FALSE(MTranslucentWnd::MakeTranslucent(wm, kWindow, kKey));
-    EXPECT_EQ(wm.exStyle[kWindow], 0x80088);
-    EXPECT_EQ(wm.CallsNamed("SetLayeredWindowAttributes").size(), 1u);
+// A layered window without attributes is not drawn at all: a failed colour key must not leave one.
+TEST(MakeTranslucent, AFailedColourKeyReportsFalseAndPutsThePreviousStyleBack) {
+    for (const std::int32_t previous : {0x88, 0}) {
+        FakeWindowManager wm;
+        wm.exStyle[kWindow] = previous;
+        wm.layeredAttributesFail = true;
+        EXPECT_FALSE(MTranslucentWnd::MakeTranslucent(wm, kWindow, kKey));
+        EXPECT_EQ(wm.exStyle[kWindow], previous);
+        EXPECT_EQ(wm.CallsNamed("SetLayeredWindowAttributes").size(), 1u);
+        EXPECT_EQ(wm.CallsNamed("SetWindowLongA").size(), 2u); // layered, then back
+    }
 }
 
 // SetWindowLongA answers with the previous style, which is 0 for a window without extended styles.

@@ -189,5 +189,127 @@ TEST_F(ClockWindowTest, ReloadingStartsAgainFromTheLayout) {
     ExpectDesktopBehaviours(form.Handle());
 }
 
+TEST_F(ClockWindowTest, TheColourComesFromOneReadingWhenTheHourTurnsBetweenTwoTicks) {
+    struct Case {
+        TimeOfDay before, after;
+        Colour shown, expected;
+    } const cases[] = {
+        {{23, 59}, {0, 0}, 0x00D82C60, 0x00D82C60}, // hour 0 keeps the 23:30 shade, not the violet of 11
+        {{6, 59}, {7, 0}, 0x0094AAF8, 0x000080FF},  // orange at once, not the red of 6
+    };
+    for (const Case& c : cases) {
+        now = c.before;
+        frmMain().Show();
+        ASSERT_TRUE(PumpUntil([&] { return frmMain().BackColor() == c.shown; }, 2600));
+        now = c.after;
+        // The colour timer's tick arrives before any sampling tick has read the new hour.
+        SendMessageW(frmMain().Handle(), WM_TIMER, 3, 0);
+        EXPECT_EQ(frmMain().BackColor(), c.expected) << c.after.hour;
+        frmMain().Unload();
+        QuitPosted();
+    }
+}
+
+TEST_F(ClockWindowTest, ASetClockOrAWakeFromSleepShowsTheTimeAndItsColourAtOnce) {
+    MainClockForm& form = frmMain();
+    form.Show(); // 18:09; the first tick would show it a second later
+    struct Case {
+        UINT message;
+        WPARAM event;
+        TimeOfDay time;
+        const wchar_t* caption;
+        Colour colour;
+    } const cases[] = {
+        {WM_TIMECHANGE, 0, {7, 45}, L"7:45 AM", 0x0098DDF8},
+        {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, {10, 10}, L"10:10 AM", 0x00FF0000},
+        {WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, {13, 40}, L"1:40 PM", 0x0098DDF8},
+    };
+    for (const Case& c : cases) {
+        now = c.time;
+        const LRESULT answer = SendMessageW(form.Handle(), c.message, c.event, 0);
+        if (c.message == WM_POWERBROADCAST) {
+            EXPECT_EQ(answer, TRUE);
+        }
+        EXPECT_EQ(form.TimeLabel().Caption(), c.caption);
+        EXPECT_EQ(form.BackColor(), c.colour);
+        EXPECT_TRUE(form.ColourTimerEnabled());
+    }
+    now = {18, 9}; // and the timers go on from there
+    EXPECT_TRUE(PumpUntil([&] { return form.BackColor() == kRed && form.TimeLabel().Caption() == L"6:09 PM"; }, 1300));
+}
+
+TEST_F(ClockWindowTest, AMoveToAMonitorOfAnotherDpiTakesTheSuggestedPlaceAndTheScaledDesign) {
+    MainClockForm& form = frmMain();
+    form.Show();
+    ASSERT_EQ(form.Dpi(), 96u);
+    RECT before{};
+    GetWindowRect(form.Handle(), &before);
+
+    // As Windows sends it when the window is dragged onto a 144-dpi monitor: the suggested rectangle
+    // scales the whole window, although the caption and menu bar do not scale in proportion.
+    const RECT suggested{before.left + 10, before.top + 20, before.left + 10 + (before.right - before.left) * 3 / 2,
+                         before.top + 20 + (before.bottom - before.top) * 3 / 2};
+    SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT after{};
+    GetWindowRect(form.Handle(), &after);
+    EXPECT_EQ(after.left, suggested.left);
+    EXPECT_EQ(after.top, suggested.top);
+    RECT client{};
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(client.right, 375);
+    EXPECT_EQ(client.bottom, 194);
+    const RECT label = form.TimeLabel().Bounds();
+    const RECT scaledLabel{36, 60, 338, 122};
+    EXPECT_TRUE(EqualRect(&label, &scaledLabel));
+    LOGFONTW font{};
+    ASSERT_TRUE(GetObjectW(form.TimeLabel().Font(), sizeof font, &font));
+    EXPECT_EQ(font.lfHeight, -60); // 30 points at 144 dpi
+
+    // The size a move back would take, asked before the move: exactly the design at 96 dpi again.
+    SIZE size{};
+    ASSERT_TRUE(SendMessageW(form.Handle(), WM_GETDPISCALEDSIZE, 96, reinterpret_cast<LPARAM>(&size)));
+    EXPECT_EQ(size.cx, before.right - before.left);
+    EXPECT_EQ(size.cy, before.bottom - before.top);
+}
+
+TEST_F(ClockWindowTest, AWindowOutOfReachComesBackAfterADisplayChangeAndOnePartlyVisibleStays) {
+    MainClockForm& form = frmMain();
+    form.Show();
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const auto moveTo = [&](int x, int y) {
+        SetWindowPos(form.Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    const auto position = [&] {
+        RECT window{};
+        GetWindowRect(form.Handle(), &window);
+        return window;
+    };
+
+    // Partly off the right edge of a monitor that is still there: left where the user put it.
+    moveTo(work.right - 120, 300);
+    PostMessageW(form.Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(work.right, work.bottom));
+    SendMessageW(form.Handle(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    PumpFor(100);
+    EXPECT_EQ(position().left, work.right - 120);
+    EXPECT_EQ(position().top, 300);
+
+    // Wholly outside the screen: nothing moves it back until the display changes.
+    moveTo(-3000, -2000);
+    PumpFor(100); // ten sampling ticks
+    EXPECT_EQ(position().left, -3000);
+    PostMessageW(form.Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(work.right, work.bottom));
+    ASSERT_TRUE(PumpUntil([&] { return position().left != -3000; }, 1000));
+    const RECT back = position();
+    EXPECT_EQ(back.left, work.left);
+    EXPECT_EQ(back.top, work.top);
+
+    // Caption above the top of the work area: back in after a work-area change.
+    moveTo(400, work.top - 30);
+    SendMessageW(form.Handle(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0); // broadcast as sent messages
+    EXPECT_EQ(position().top, work.top);
+    EXPECT_EQ(position().left, 400);
+}
+
 } // namespace
 } // namespace tintavo

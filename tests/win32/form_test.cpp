@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace tintavo {
@@ -18,10 +19,11 @@ constexpr Colour kWhite = 0x00FFFFFF;
 
 class ProbeForm final : public Form {
 public:
-    ProbeForm() : Form{{L"Probe", {120, 80}, POINT{40, 60}, kWhite}} {}
+    // 120 x 80 pixels at (40, 60) at 96 dpi; the label at (10, 10), 50 x 20; the line along the bottom row.
+    ProbeForm() : Form{{L"Probe", {1800, 1200}, TwipsPoint{600, 900}, kWhite}} {}
 
-    Label label{*this, {{10, 10, 60, 30}, L"Probe", {L"Arial", 9}, 0x00000000, std::nullopt, DT_LEFT}};
-    Line line{*this, {0, 79}, {119, 79}};
+    Label label{*this, {{150, 150, 750, 300}, L"Probe", {L"Arial", 9}, 0x00000000, std::nullopt, DT_LEFT}};
+    Line line{*this, {0, 1185}, {1785, 1185}};
     // The fast timer re-enables the slow one on every tick, as the clock's sampling timer does.
     Timer fast{*this, 10, true, [this] { slow.SetEnabled(true); }};
     Timer slow{*this, 1000, false, [this] { ++slowTicks; }};
@@ -29,10 +31,15 @@ public:
     int slowTicks = 0;
     int loads = 0;
     int unloads = 0;
+    int startCommand = -1;
     std::vector<int> buttons;
 
 private:
-    void Form_Load() override { ++loads; }
+    void Form_Load() override {
+        ++loads;
+        if (startCommand >= 0) ShowWindow(Handle(), startCommand);
+        ShowNow();
+    }
     void Form_Unload(int&) override {
         ++unloads;
         Unload(); // already unloading: must not recurse or destroy twice
@@ -80,6 +87,55 @@ TEST_F(FormTest, ARunningTimerKeepsItsCountdownWhenEnabledAgain) {
     PumpFor(2600);
     EXPECT_GE(form.slowTicks, 2);
     EXPECT_LE(form.slowTicks, 3);
+}
+
+// Refuses the first timers asked for, as a system out of timers would.
+int refusals = 0;
+UINT_PTR RefusingCreator(HWND window, UINT_PTR id, UINT intervalMs) {
+    if (refusals > 0) {
+        --refusals;
+        return 0;
+    }
+    return SetTimer(window, id, intervalMs, nullptr);
+}
+
+TEST_F(FormTest, ARefusedTimerIsNotTakenForRunningAndALostOneIsCreatedAgain) {
+    form.Unload();
+    Timer::UseCreator(&RefusingCreator);
+    refusals = 2; // the fast timer at load, then its first try after it
+    form.Show();
+    EXPECT_FALSE(form.fast.Enabled());
+    form.fast.SetEnabled(true);
+    EXPECT_FALSE(form.fast.Enabled());
+    form.fast.SetEnabled(true);
+    Timer::UseCreator(nullptr);
+    ASSERT_TRUE(form.fast.Enabled());
+    EXPECT_TRUE(PumpUntil([&] { return form.slow.Enabled(); }, 500)); // the fast timer ticks
+
+    // A timer the system dropped (as across sleep) ticks again after a re-arm; a ticking one is kept.
+    PumpUntil([&] { return form.slowTicks > 0; }, 1600);
+    const int ticks = form.slowTicks;
+    KillTimer(form.Handle(), 2); // the slow timer, second in the form
+    PumpFor(2100);               // two intervals without a tick
+    EXPECT_EQ(form.slowTicks, ticks);
+    form.fast.Rearm();
+    form.slow.Rearm();
+    EXPECT_TRUE(PumpUntil([&] { return form.slowTicks > ticks; }, 1300));
+}
+
+TEST_F(FormTest, TheFirstShowComesUpNormalWhateverTheProgramWasStartedWith) {
+    for (const int command : {SW_SHOWMINNOACTIVE, SW_MAXIMIZE}) {
+        form.Unload();
+        form.startCommand = command; // applied just before the load's first show, as Windows does
+        form.Show();
+        EXPECT_TRUE(IsWindowVisible(form.Handle())) << command;
+        EXPECT_FALSE(IsIconic(form.Handle())) << command;
+        EXPECT_FALSE(IsZoomed(form.Handle())) << command;
+        POINT origin{0, 0};
+        ClientToScreen(form.Handle(), &origin);
+        EXPECT_EQ(origin.x, 40) << command;
+        EXPECT_EQ(origin.y, 60) << command;
+    }
 }
 
 TEST_F(FormTest, PressesOnAVisibleLabelReachNoHandler) {
@@ -153,6 +209,33 @@ TEST_F(FormTest, TheLastUnloadEndsTheMessageLoop) {
     form.Unload();
     EXPECT_EQ(Form::LoadedCount(), 0);
     EXPECT_TRUE(QuitPosted());
+}
+
+TEST(FormLayout, TwipsAndPointsBecomePixelsAtEachDpiAsMulDivRounds) {
+    struct Case {
+        UINT dpi;
+        SIZE client;  // 3750 x 1935 twips
+        RECT label;   // 360, 600, 3015 x 615 twips
+        LONG font;    // 30 points, then 9.75 points: character heights
+        LONG smallFont;
+    } const cases[] = {
+        {96, {250, 129}, {24, 40, 225, 81}, -40, -13},
+        {120, {313, 161}, {30, 50, 281, 101}, -50, -16},
+        {144, {375, 194}, {36, 60, 338, 122}, -60, -20},
+        {192, {500, 258}, {48, 80, 450, 162}, -80, -26},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TwipsToPixels(3750, c.dpi), c.client.cx) << c.dpi;
+        EXPECT_EQ(TwipsToPixels(1935, c.dpi), c.client.cy) << c.dpi;
+        const RECT label = TwipsToPixels(TwipsRect{360, 600, 3015, 615}, c.dpi);
+        EXPECT_TRUE(EqualRect(&label, &c.label)) << c.dpi;
+        for (const auto& [points, height] : {std::pair{30.0, c.font}, std::pair{9.75, c.smallFont}}) {
+            const gdi::Font font = CreateFontFrom({L"Times New Roman", points, FW_BOLD}, c.dpi);
+            LOGFONTW log{};
+            ASSERT_TRUE(GetObjectW(font.get(), sizeof log, &log));
+            EXPECT_EQ(log.lfHeight, height) << c.dpi << " dpi, " << points << " points";
+        }
+    }
 }
 
 TEST_F(FormTest, TheCloseBoxUnloads) {

@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace tintavo {
 namespace {
@@ -53,6 +57,39 @@ UINT CommandOf(HWND window, const std::wstring& menu, const std::wstring& item) 
         }
     }
     return 0;
+}
+
+// What a screen reader reads from a window: the names of the client objects of its visible child windows,
+// in alphabetical order. mingw-w64 exports IID_IAccessible as code, not data: its value, spelled out.
+std::vector<std::wstring> AccessibleTexts(HWND window) {
+    static const GUID iidAccessible{0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+    std::vector<std::wstring> names;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        IAccessible* object = nullptr;
+        if (!IsWindowVisible(child) ||
+            FAILED(AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT), iidAccessible,
+                                              reinterpret_cast<void**>(&object)))) {
+            continue;
+        }
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR name = nullptr;
+        if (SUCCEEDED(object->get_accName(self, &name)) && name) names.emplace_back(name);
+        SysFreeString(name);
+        object->Release();
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Whether first lies above second in the order of top-level windows.
+bool IsAbove(HWND first, HWND second) {
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        if (window == first) return true;
+        if (window == second) return false;
+    }
+    return false;
 }
 
 void Choose(const wchar_t* menu, const wchar_t* item) {
@@ -211,6 +248,88 @@ TEST_F(MainCommandsTest, AboutWindowsAreCyanBehindTheirTexts) {
         EXPECT_GT(cyan, 8 * other); // only the texts and the frame's border are in other colours
         EXPECT_GT(other, 50);
     }
+}
+
+TEST_F(MainCommandsTest, ChoosingAnOpenAboutWindowBringsItForwardAndOpensNoOther) {
+    Choose(L"About", L"Tintavo");
+    RECT about{};
+    GetWindowRect(Form1().Handle(), &about);
+    const HWND cover = CreateWindowExW(0, L"STATIC", L"cover", WS_POPUP | WS_VISIBLE, about.left - 20,
+                                       about.top - 20, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(cover, nullptr);
+    SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ASSERT_TRUE(IsAbove(cover, Form1().Handle()));
+
+    Choose(L"About", L"Tintavo");
+    EXPECT_TRUE(IsAbove(Form1().Handle(), cover));
+    EXPECT_FALSE(GetWindowLongW(Form1().Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(Form::LoadedCount(), 2);
+    EXPECT_TRUE(IsAbove(frmMain().Handle(), Form1().Handle())); // the clock stays above it all
+    DestroyWindow(cover);
+}
+
+TEST_F(MainCommandsTest, ScreenReadersReadTheTimeAsShownAndTheAboutTexts) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ASSERT_TRUE(PumpUntil([] { return frmMain().TimeLabel().Caption() == L"6:09 PM"; }, 1600));
+    EXPECT_EQ(AccessibleTexts(frmMain().Handle()), std::vector<std::wstring>{L"6:09 PM"});
+    Choose(L"File", L"Display");
+    EXPECT_TRUE(AccessibleTexts(frmMain().Handle()).empty()); // a hidden time is not read out
+    Choose(L"File", L"Display");
+
+    Choose(L"About", L"Tintavo");
+    Choose(L"About", L"ZuziradOdor");
+    EXPECT_EQ(AccessibleTexts(Form1().Handle()),
+              (std::vector<std::wstring>{L"A digital clock that changes colors based on the color spectrum. It "
+                                         L"cycles a 6 hour period starting at the color Red.",
+                                         L"Digital Tintavo"}));
+    EXPECT_EQ(AccessibleTexts(Form2().Handle()),
+              (std::vector<std::wstring>{L"Need a custom program made? How bout FREE computer or programming help "
+                                         L"or advice? Contact Zuziradodor for FREE computer Solutions",
+                                         L"ZuziradOdor", L"ZuziradOdor", L"http://                            .test"}));
+
+    Choose(L"File", L"Small");
+    ASSERT_TRUE(PumpUntil([] { return Form3().TimeLabel().Caption() == L"6:09 PM"; }, 1600));
+    EXPECT_EQ(AccessibleTexts(Form3().Handle()), std::vector<std::wstring>{L"6:09 PM"});
+    CoUninitialize();
+}
+
+TEST_F(MainCommandsTest, TheEndOfTheSessionEndsTheProgramQuietlyAndACancelledEndChangesNothing) {
+    Choose(L"About", L"Tintavo");
+    EXPECT_EQ(SendMessageW(frmMain().Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+    SendMessageW(frmMain().Handle(), WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
+    EXPECT_TRUE(frmMain().IsLoaded());
+    EXPECT_TRUE(Form1().IsLoaded());
+    EXPECT_FALSE(QuitPosted());
+
+    // Log-off while the compact clock runs: it goes without bringing the main clock back.
+    Choose(L"File", L"Small");
+    EXPECT_EQ(SendMessageW(Form3().Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageW(Form3().Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(Form::LoadedCount(), 0);
+    EXPECT_FALSE(frmMain().IsLoaded());
+    EXPECT_EQ(FindWindowW(nullptr, L"ZuziradOdor Digital Tintavo"), nullptr);
+    EXPECT_TRUE(QuitPosted());
+
+    // Outside the end of a session, closing the compact clock still brings the main clock back.
+    frmMain().Show();
+    Choose(L"File", L"Small");
+    SendMessageW(Form3().Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(frmMain().IsLoaded());
+}
+
+TEST_F(MainCommandsTest, ALetterChoosesTheItemItBeginsInTheMenuBarAndInEachMenu) {
+    const HMENU bar = GetMenu(frmMain().Handle());
+    const auto menuChar = [](wchar_t letter, HMENU menu) {
+        return SendMessageW(frmMain().Handle(), WM_MENUCHAR, MAKEWPARAM(letter, MF_POPUP),
+                            reinterpret_cast<LPARAM>(menu));
+    };
+    EXPECT_EQ(menuChar(L'f', bar), MAKELRESULT(0, MNC_EXECUTE));
+    EXPECT_EQ(menuChar(L'A', bar), MAKELRESULT(1, MNC_EXECUTE));
+    const wchar_t* letters[2] = {L"fdcs", L"tz"};
+    for (int menu = 0; menu < 2; ++menu)
+        for (int item = 0; letters[menu][item]; ++item)
+            EXPECT_EQ(menuChar(letters[menu][item], GetSubMenu(bar, menu)), MAKELRESULT(item, MNC_EXECUTE));
+    EXPECT_NE(HIWORD(menuChar(L'x', bar)), MNC_EXECUTE); // no such item: the system's answer
 }
 
 TEST_F(MainCommandsTest, ClosingAnAboutWindowLeavesTheClockRunning) {

@@ -1,0 +1,97 @@
+"""End-to-end test of the clock at 150 % scale (144 dpi): every window has its design size in twips at
+that DPI, hairlines stay 1 pixel wide, and the text scales with the caption and menu bar around it."""
+
+import subprocess
+
+import pytest
+
+import conftest
+import tintavo_e2e as e2e
+from tintavo_e2e import BLACK, COMPACT_TITLE, MAIN_TITLE, RED, SETTLE_S
+
+ABOUT_CLOCK_TITLE = "About Digital Tintavo"
+ABOUT_MAKER_TITLE = "About ZuziradOdor"
+CYAN = (0, 255, 255)
+CAPTION_BLUE = (50, 150, 250)
+
+# At 144 dpi a twip is a tenth of a pixel: the main client area 3750 x 1935 twips at (4320, 2865).
+MAIN = e2e.Geometry(432, 287, 375, 194)
+LINES = (24, 24, 348, 168)  # the rectangle of lines, corners in client pixels
+LABEL = e2e.Geometry(36, 60, 302, 62)
+MENU_BAR = 28  # Wine's 19-pixel menu bar at 1.5 times
+CAPTION = 24   # the small caption, 16 pixels at 96 dpi
+
+
+def reg(*args):
+    e2e.run(["wine", "reg", *args], timeout=60)
+    e2e.Clock.kill_prefix()  # the DPI is read once per process and kept by the server's session
+
+
+@pytest.fixture
+def at_144_dpi(clock):
+    """The run's prefix at 144 dpi for this test; back to the default afterwards."""
+    reg("add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
+    yield clock
+    clock.stop()
+    reg("delete", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/f")
+
+
+def cyan_area(image, window):
+    """(left, top, width, height) of the cyan pixels in a window: an About window's client area."""
+    left, top, right, bottom = image.within(e2e.geometry(window)).bbox(lambda c: c == CYAN)
+    outer = e2e.geometry(window)
+    return outer.x + left, outer.y + top, right - left + 1, bottom - top + 1
+
+
+def test_every_window_has_its_design_size_at_144_dpi(at_144_dpi):
+    clock = at_144_dpi
+    clock.start(18, 9)
+    window = e2e.wait_for_window(MAIN_TITLE, timeout=30)
+    x, y = MAIN.origin
+    image = e2e.wait_for_screen(lambda im: im.pixel(x + 3, y + 3) == RED and im.within(
+        e2e.Geometry(x + LABEL.x, y + LABEL.y, LABEL.width, LABEL.height)).count((128, 128, 128)) > 200,
+        timeout=SETTLE_S + 2, what="the red clock with its time at 144 dpi")
+    image.save_png(e2e.SHOTS_DIR / "dpi144-main.png")
+
+    # The client area: red exactly over 375 x 194 pixels at (432, 287).
+    assert all(image.pixel(px, py) == RED for px, py in ((x, y), (x + 374, y), (x, y + 193), (x + 374, y + 193)))
+    assert not any(image.pixel(px, py) == RED for px, py in ((x - 1, y + 50), (x + 375, y + 50),
+                                                                 (x + 100, y - 1), (x + 100, y + 194)))
+    # The rectangle of lines, 1 pixel wide: black on its corners, red just inside and outside.
+    left, top, right, bottom = (x + v if i % 2 == 0 else y + v for i, v in enumerate(LINES))
+    for cx, cy in ((left, top), (right, top), (left, bottom), (right, bottom), ((left + right) // 2, top)):
+        assert image.pixel(cx, cy) == BLACK, f"no line at {(cx, cy)}"
+    for cx, cy in ((left + 1, top + 1), (left - 1, top - 1), (right - 1, bottom - 1), (right + 1, bottom + 1)):
+        assert image.pixel(cx, cy) == RED, f"the line is not a hairline near {(cx, cy)}"
+    # The caption and the menu bar at 1.5 times, the client area right below them.
+    outer = e2e.geometry(window)
+    caption_rows = [row for row in range(outer.y, y) if image.pixel(x + 100, row) == CAPTION_BLUE]
+    # Wine fills all but the caption's last row, which separates it from the menu bar.
+    assert caption_rows[-1] - caption_rows[0] + 1 == CAPTION - 1, f"caption rows {caption_rows}"
+    assert y - outer.y == e2e.FRAME + CAPTION + MENU_BAR
+    # "6:09 PM" in 30-point bold at 144 dpi: about 1.5 times the 145 pixels it spans at 96 dpi.
+    grey = image.within(e2e.Geometry(x, y, MAIN.width, MAIN.height)).bbox(lambda c: c == (128, 128, 128))
+    assert 205 <= grey[2] - grey[0] + 1 <= 230, f"the time spans {grey}"
+    assert abs((grey[0] + grey[2]) / 2 - (LABEL.x + (LABEL.width - 1) / 2)) <= 3, f"the time is not centred: {grey}"
+    conftest.readme_shot["image-144"] = image.within(outer)
+
+    # Both About windows, their client areas 348 x 206 at (534, 582) and 348 x 236 at (534, 558).
+    bar = (MAIN.width, MENU_BAR)
+    for item, title, expected in (("Tintavo", ABOUT_CLOCK_TITLE, (534, 582, 348, 206)),
+                                  ("ZuziradOdor", ABOUT_MAKER_TITLE, (534, 558, 348, 236))):
+        e2e.choose("About", item, origin=MAIN.origin, bar=bar)
+        about = e2e.wait_for_window(title, timeout=5)
+        shot = e2e.wait_for_screen(lambda im: cyan_area(im, about) == expected, timeout=3,
+                                   what=f"{title} at {expected}")
+        shot.within(e2e.geometry(about)).save_png(e2e.SHOTS_DIR / f"dpi144-{item.lower()}.png")
+
+    # The compact clock: 123 x 45 pixels, red right of its black line down the left edge.
+    e2e.choose("File", "Small", origin=MAIN.origin, bar=bar)
+    compact = e2e.wait_for_window(COMPACT_TITLE, timeout=5)
+    outer = e2e.geometry(compact)
+    shot = e2e.wait_for_screen(lambda im: im.within(outer).count(RED) > 1000, timeout=SETTLE_S,
+                               what="the red compact clock")
+    shot.within(outer).save_png(e2e.SHOTS_DIR / "dpi144-compact.png")
+    left, top, right, bottom = shot.within(outer).bbox(lambda c: c == RED)
+    assert (right - left + 2, bottom - top + 1) == (123, 45), f"red over {(left, top, right, bottom)}"
+    assert shot.pixel(outer.x + left - 1, outer.y + top + 20) == BLACK, "no line down the left edge"
