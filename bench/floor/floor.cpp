@@ -72,9 +72,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     constexpr DWORD style = WS_CAPTION | WS_SYSMENU, exStyle = WS_EX_TOOLWINDOW;
     RECT frame{0, 0, 250, 129}; // the main clock's client size
     AdjustWindowRectEx(&frame, style, TRUE, exStyle);
-    HWND window = CreateWindowExW(exStyle, wc.lpszClassName, L"Tintavo floor", style, 40, 40,
-                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, MakeMenuBar(),
-                                  instance, nullptr);
+    HWND window =
+        CreateWindowExW(exStyle, wc.lpszClassName, L"Tintavo floor", style, 40, 40, frame.right - frame.left,
+                        frame.bottom - frame.top, nullptr, MakeMenuBar(), instance, nullptr);
     if (!window) return 1;
     ShowWindow(window, show);
 
