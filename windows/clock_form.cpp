@@ -41,7 +41,7 @@ void ClockForm::tmrTime_Timer() {
 
 void ClockForm::tmrBlinker_Timer() {
     UpdateTimeText();
-    const std::string caption = text_.Caption(); // ASCII, at most 8 characters: no heap
+    const std::string_view caption = text_.Caption(); // ASCII, at most 8 characters: no heap
     wchar_t wide[8];
     std::copy(caption.begin(), caption.end(), wide);
     lblTime.SetCaption({wide, caption.size()});
