@@ -83,14 +83,20 @@ for ((round = 1; round <= rounds; round++)); do
         WINEPREFIX=${prefix[$name]} wine "${exes[$name]}" &
         pid[$name]=$! # the loader becomes the program's own process
     done
-    sleep "$settle"
-    for name in "${names[@]}"; do
-        comm=$(<"/proc/${pid[$name]}/comm")
+    for name in "${names[@]}"; do # the loader has become the program (on a busy machine, a while)
         exe_name=$(basename "${exes[$name]}")
-        [[ $comm == "${exe_name:0:15}" ]] || { # the kernel keeps 15 characters of the name
+        for ((i = 0; i < 300; i++)); do
+            comm=$(<"/proc/${pid[$name]}/comm")
+            [[ $comm == "${exe_name:0:15}" ]] && break # the kernel keeps 15 characters of the name
+            sleep 0.1
+        done
+        [[ $comm == "${exe_name:0:15}" ]] || {
             echo "measure: process ${pid[$name]} is $comm, not ${exes[$name]}" >&2
             exit 1
         }
+    done
+    sleep "$settle"
+    for name in "${names[@]}"; do
         server[$name]=$(server_of "${prefix[$name]}")
         exe0[$name]=$(ticks "${pid[$name]}") server0[$name]=$(ticks "${server[$name]}")
     done
