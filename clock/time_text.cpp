@@ -17,23 +17,16 @@ char* WriteNumber(char* out, int value) {
 TimeText FormatTimeText(int hour, int minute) {
     TimeText text;
     const bool pm = hour >= 12;
-    *WriteNumber(text.hour_, hour > 12 ? hour - 12 : hour) = '\0';
-
-    char* m = text.minute_;
-    *m++ = static_cast<char>('0' + minute / 10);
-    *m++ = static_cast<char>('0' + minute % 10);
-    *m++ = ' ';
-    *m++ = pm ? 'P' : 'A';
-    *m++ = 'M';
-    *m = '\0';
+    char* c = WriteNumber(text.caption_, hour > 12 ? hour - 12 : hour);
+    text.hourLength_ = static_cast<unsigned char>(c - text.caption_);
+    *c++ = ':';
+    *c++ = static_cast<char>('0' + minute / 10);
+    *c++ = static_cast<char>('0' + minute % 10);
+    *c++ = ' ';
+    *c++ = pm ? 'P' : 'A';
+    *c++ = 'M';
+    text.length_ = static_cast<unsigned char>(c - text.caption_);
     return text;
-}
-
-std::string TimeText::Caption() const {
-    std::string caption{Hour()};
-    caption += ':';
-    caption += Minute();
-    return caption;
 }
 
 } // namespace tintavo

@@ -45,7 +45,7 @@ void ClockForm::tmrBlinker_Timer() {
 }
 
 void ClockForm::ShowTimeText() {
-    const std::string caption = text_.Caption(); // ASCII, at most 8 characters: no heap
+    const std::string_view caption = text_.Caption(); // ASCII, at most 8 characters
     wchar_t wide[8];
     std::copy(caption.begin(), caption.end(), wide);
     lblTime.SetCaption({wide, caption.size()});

@@ -1,7 +1,82 @@
-// The colour dialog host.
+// The colour dialog host. The dialog's library and the common controls it draws with are loaded when the
+// dialog is first shown, not at start: a clock that never opens it should not carry them.
 #include "windows/common_dialog.h"
 
+#include "windows/res/resource.h"
+
+#include <cwchar>
+
 namespace tintavo {
+
+namespace {
+
+// Loads a library of the system directory only, never one found beside the exe or on the PATH.
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+    if (HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return module;
+    // Windows 7 without KB2533623 does not know the flag: name the file by its full path instead.
+    if (GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + 1 + std::wcslen(name) >= MAX_PATH) return nullptr;
+    path[length] = L'\\';
+    std::wcscpy(path + length + 1, name);
+    return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+// The dialog's own manifest resource asks for Common Controls 6, so that the dialog keeps its visual
+// styles while the process manifest no longer loads them at start. Made once; INVALID_HANDLE_VALUE
+// where the module holds no such resource (the test program), and the dialog is then drawn without.
+HANDLE DialogActivationContext() {
+    static const HANDLE context = [] {
+        ACTCTXW request{};
+        request.cbSize = sizeof request;
+        request.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        request.hModule = GetModuleHandleW(nullptr);
+        request.lpResourceName = MAKEINTRESOURCEW(IDR_DIALOG_MANIFEST);
+        return CreateActCtxW(&request);
+    }();
+    return context;
+}
+
+// Activates an activation context for the scope's lifetime; does nothing without one.
+class ActivationScope {
+public:
+    explicit ActivationScope(HANDLE context) {
+        if (context != INVALID_HANDLE_VALUE && !ActivateActCtx(context, &cookie_)) cookie_ = 0;
+    }
+    ~ActivationScope() {
+        if (cookie_) (void)DeactivateActCtx(0, cookie_);
+    }
+    ActivationScope(const ActivationScope&) = delete;
+    ActivationScope& operator=(const ActivationScope&) = delete;
+
+private:
+    ULONG_PTR cookie_ = 0;
+};
+
+using ChooseColorFunction = BOOL(WINAPI*)(LPCHOOSECOLORW);
+
+// ChooseColorW, from the library loaded on first use and kept for the program's lifetime; nullptr when
+// it cannot be loaded. Loaded under the dialog's activation context, so its imports resolve to
+// Common Controls 6 too.
+ChooseColorFunction SystemChooseColor() {
+    static const ChooseColorFunction chooseColor = []() -> ChooseColorFunction {
+        HMODULE library = LoadSystemLibrary(L"comdlg32.dll");
+        if (!library) return nullptr;
+        // Through a generic function pointer: a direct cast between function types draws a warning.
+        return reinterpret_cast<ChooseColorFunction>(
+            reinterpret_cast<void (*)()>(GetProcAddress(library, "ChooseColorW")));
+    }();
+    return chooseColor;
+}
+
+} // namespace
+
+bool CommonDialog::SystemPrompt(CHOOSECOLORW& dialog) {
+    const ActivationScope styled{DialogActivationContext()};
+    const ChooseColorFunction chooseColor = SystemChooseColor();
+    return chooseColor && chooseColor(&dialog) != FALSE; // unavailable: as if cancelled
+}
 
 void CommonDialog::Load() {
     flags_ = 0;

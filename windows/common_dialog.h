@@ -3,7 +3,7 @@
 
 #include "windows/form.h"
 
-#include <commdlg.h>
+#include <commdlg.h> // the dialog's types only: the library is loaded on first use
 
 #include <array>
 
@@ -25,7 +25,8 @@ public:
 
 private:
     void Load() override;
-    static bool SystemPrompt(CHOOSECOLORW& dialog) { return ChooseColorW(&dialog) != FALSE; }
+    // The system's dialog, its library loaded on first use; false (as Cancel) when it cannot be loaded.
+    static bool SystemPrompt(CHOOSECOLORW& dialog);
 
     DWORD flags_ = 0;
     Colour color_ = 0;

@@ -1,6 +1,7 @@
 """End-to-end tests of the main window's menu: the colour dialog, hiding the time, the compact clock and
 back, the About windows and closing the program, driven with the mouse and keyboard as a person would."""
 
+import re
 import subprocess
 import time
 
@@ -129,14 +130,32 @@ def test_display_hides_the_time_and_shows_it_again_up_to_date(clock):
 # The colour dialog
 
 
-def test_colour_dialog_cancel_on_first_use_keeps_the_grey_text(clock):
+def libraries_loaded_by_the_program(clock):
+    """Lower-cased paths of the libraries tintavo.exe itself loaded so far (Wine's loaddll trace)."""
+    out = clock.output()
+    exe = re.search(r'^([0-9a-f]+):\S*loaddll\S* Loaded L"[^"]*tintavo\.exe"', out, re.M)
+    assert exe, "no loaddll trace of tintavo.exe"
+    found = re.findall(rf'^{exe.group(1)}:\S*loaddll\S* Loaded L"([^"]*)"', out, re.M)
+    return [p.replace("\\\\", "\\").lower() for p in found]  # the trace doubles each backslash
+
+
+def test_colour_dialog_cancel_on_first_use_keeps_the_grey_text(clock, monkeypatch):
+    monkeypatch.setenv("WINEDEBUG", "+loaddll")
     window = clock.start_main(18, 9, colour=RED)
+    # The dialog's libraries are not loaded until it is first shown (they cost several MB resident).
+    at_start = libraries_loaded_by_the_program(clock)
+    assert not [p for p in at_start if re.search(r"comdlg32|comctl32|shell32", p)], at_start
     # Font by keyboard: File with the mouse, Down to the first item, Return.
     e2e.open_menu(0)
     e2e.press("Down", "Return")
     dialog, outer = e2e.colour_dialog()
     picture = e2e.screenshot().within(outer)
     picture.save_png(e2e.SHOTS_DIR / "menu-colour-dialog.png")
+    # From the system directory, with Common Controls 6 (visual styles) through the dialog's manifest.
+    loaded = libraries_loaded_by_the_program(clock)
+    assert r"c:\windows\system32\comdlg32.dll" in loaded, loaded
+    comctl = [p for p in loaded if p.endswith("\\comctl32.dll")]
+    assert comctl and all(re.search(r"\\winsxs\\[^\\]*common-controls[^\\]*_6\.0\.", p) for p in comctl), loaded
     owner = e2e.window_in_property("WM_TRANSIENT_FOR", dialog)
     assert owner == window, f"the dialog is owned by {owner}, not by the main window {window}"
     swatches = {c for c, n in picture.colours().items() if n >= 150 and len(set(c)) > 1}
