@@ -83,6 +83,32 @@ TEST_F(FormTest, OpensWithItsClientAreaWhereAndAsLargeAsDesigned) {
     EXPECT_EQ(form.loads, 1);
 }
 
+// A menu bar too long for its window wraps into two rows: the window grows, the client area does not move.
+class WrappingMenuForm final : public Form {
+public:
+    WrappingMenuForm()
+        : Form{{L"Wrap", {900, 600}, TwipsPoint{1500, 3000}, kWhite},
+               {{L"File", {{L"Open", [] {}}}}, {L"Edit", {{L"Copy", [] {}}}}, {L"About", {{L"Help", [] {}}}}}} {}
+};
+
+TEST(FormLayout, AWrappingMenuBarLeavesTheClientAreaItsDesignSizeAndPlace) {
+    WrappingMenuForm form;
+    form.Show();
+    RECT client{};
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(client.right, 60);
+    EXPECT_EQ(client.bottom, 40);
+    POINT origin{0, 0};
+    ClientToScreen(form.Handle(), &origin);
+    EXPECT_EQ(origin.x, 100);
+    EXPECT_EQ(origin.y, 200);
+    RECT window{};
+    GetWindowRect(form.Handle(), &window);
+    EXPECT_GT(origin.y - window.top, 2 * GetSystemMetrics(SM_CYMENU)); // two rows of menus above it
+    form.Unload();
+    testing::QuitPosted();
+}
+
 TEST_F(FormTest, ARunningTimerKeepsItsCountdownWhenEnabledAgain) {
     PumpFor(2600);
     EXPECT_GE(form.slowTicks, 2);
