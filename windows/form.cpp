@@ -40,7 +40,7 @@ constexpr double kPointsPerInch = 72.0;
 // The STATIC class's own window procedure, behind the one that keeps text windows from drawing.
 WNDPROC staticProc = nullptr;
 
-LRESULT CALLBACK SilentStatic(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK SilentStatic(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     switch (message) {
     case WM_PAINT: {
         PAINTSTRUCT paint;
@@ -557,7 +557,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_GETMINMAXINFO && (form || creatingForm)) {
         // The window is as large as its design, which may be below the system's minimum tracking size.
@@ -576,7 +576,14 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         form->window_ = nullptr;
         return DefWindowProcW(window, message, wParam, lParam);
     }
-    return form->HandleMessage(message, wParam, lParam);
+    try {
+        return form->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        // A C++ exception must not unwind through the system's frames, and a handler that failed midway
+        // leaves the program in no known state: it ends here, reported by the system as a failure.
+        RaiseFailFastException(nullptr, nullptr, 0);
+        return 0;
+    }
 }
 
 } // namespace tintavo

@@ -256,7 +256,8 @@ private:
     friend class Line;
     friend class Timer;
 
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Every message of every form; no exception leaves it.
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Load();
     HMENU CreateMenuBar() const;
