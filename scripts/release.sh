@@ -36,7 +36,9 @@ cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMA
     -DTINTAVO_TESTS=OFF >/dev/null
 cmake --build "$build" --target tintavo -j "$(nproc 2>/dev/null || echo 2)"
 
-python3 tools/make_release_zip.py --version "$version" --time "$SOURCE_DATE_EPOCH" \
+# Debian's Python, whose zlib compresses the zip: the same bytes need the same compressor, as they need
+# the same compiler.
+/usr/bin/python3 tools/make_release_zip.py --version "$version" --time "$SOURCE_DATE_EPOCH" \
     --exe "$build/windows/tintavo.exe" --readme docs/ReadMe-Windows.txt --licence LICENSE --out dist
 
 size=$(stat -c %s dist/tintavo.exe)
