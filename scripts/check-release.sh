@@ -13,8 +13,12 @@ a=$workdir/a/tintavo
 b=$workdir/second/tree
 for copy in "$a" "$b"; do
     mkdir -p "$copy"
-    # The working tree as it is, with its .git: release.sh takes the commit's time from there.
-    tar -C "$repo" -c --exclude=./build --exclude=./dist . | tar -C "$copy" -x
+    # The working tree's files as they are (not the build folders, which may be busy), and .git, where
+    # release.sh finds the commit's time.
+    {
+        git ls-files -z --cached --others --exclude-standard
+        printf '.git\0'
+    } | tar -C "$repo" -c --null -T - --ignore-failed-read | tar -C "$copy" -x
     (cd "$copy" && scripts/release.sh)
 done
 
