@@ -18,10 +18,15 @@ fail() {
 # A Wine prefix and an X display of this run's own, removed again at the end.
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/tintavo-test.XXXXXX")
 prefix_job=
+release_job=
 cleanup() {
     if [[ -n $prefix_job ]]; then
         kill "$prefix_job" 2>/dev/null
         wait "$prefix_job" 2>/dev/null
+    fi
+    if [[ -n $release_job ]]; then
+        kill -- "-$release_job" 2>/dev/null
+        wait "$release_job" 2>/dev/null
     fi
     tintavo_stop_wine
     tintavo_stop_display
@@ -34,6 +39,10 @@ tintavo_wine_env "$workdir/prefix"
 # Creating a prefix takes a while and hardly needs the processor: do it while the code compiles.
 tintavo_make_prefix "$WINEPREFIX" >"$workdir/prefix.log" 2>&1 &
 prefix_job=$!
+# The release built twice and compared, beside the builds below; it ends before the Wine tests, which
+# are sensitive to a busy processor. In a session of its own, so that a stop ends its compilers too.
+setsid scripts/check-release.sh >"$workdir/release.log" 2>&1 &
+release_job=$!
 
 step "host build and unit tests (sanitizers)"
 if scripts/build.sh --host-only; then
@@ -49,6 +58,15 @@ if scripts/build.sh; then
 else
     fail "Windows build"
 fi
+
+step "reproducible release (scripts/check-release.sh)"
+if wait "$release_job"; then
+    tail -n 4 "$workdir/release.log"
+else
+    cat "$workdir/release.log" >&2
+    fail "reproducible release"
+fi
+release_job=
 
 step "Wine prefix and virtual display"
 wine_ready=0

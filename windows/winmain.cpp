@@ -4,6 +4,14 @@
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // DLLs loaded from now on come from the system folder only, never the current or the exe's folder.
+    // Windows 7 has the call only with KB2533623: looked up, so that the program starts without it.
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    if (auto setDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories"))))
+        (void)setDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    (void)HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
+
     tintavo::frmMain().Show();
     if (tintavo::Form::LoadedCount() == 0) return 1; // the window could not be created
     MSG message;

@@ -1,8 +1,8 @@
-"""Reads the identity resources back out of the built tintavo.exe (version block, icon, manifest) and
-checks the icon generator's output on its own."""
+"""Reads the built tintavo.exe (TINTAVO_EXE, else the build's): its identity resources (version block, icon,
+manifest) and what its PE image promises Windows (hardening, size, imports); checks the icon generator's
+output on its own."""
 
 import pathlib
-import re
 import struct
 import subprocess
 import sys
@@ -10,9 +10,9 @@ import xml.etree.ElementTree as ET
 
 import pytest
 
+import tintavo_e2e as e2e
+
 REPO = pathlib.Path(__file__).resolve().parents[2]
-EXE = REPO / "build" / "win" / "windows" / "tintavo.exe"
-VERSION_H = REPO / "windows" / "res" / "version.h"
 ICON_GENERATOR = REPO / "tools" / "make_icon.py"
 
 RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
@@ -27,17 +27,6 @@ EXPECTED_STRINGS = {
     "OriginalFilename": "tintavo.exe",
     "ProductName": "Quorvin Digital Tintavo",
     "ProductVersion": "1.00",
-}
-
-# The version.h macro behind each string of the version block.
-HEADER_MACROS = {
-    "CompanyName": "TINTAVO_COMPANY_NAME",
-    "FileDescription": "TINTAVO_FILE_DESCRIPTION",
-    "FileVersion": "TINTAVO_VERSION_STRING",
-    "InternalName": "TINTAVO_INTERNAL_NAME",
-    "OriginalFilename": "TINTAVO_ORIGINAL_FILENAME",
-    "ProductName": "TINTAVO_PRODUCT_NAME",
-    "ProductVersion": "TINTAVO_VERSION_STRING",
 }
 
 # (width, height, bits per pixel, palette entries, colour bytes, mask bytes) of each icon image.
@@ -56,17 +45,25 @@ SUPPORTED_OS = {
     "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  # 10 and 11
 }
 
+# What the image promises Windows: ASLR (relocatable, 64-bit entropy) and no code in data pages.
+DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT = 0x0040, 0x0020, 0x0100
+IMAGE_FILE_RELOCS_STRIPPED = 0x0001
+BASE_RELOCATION_DIRECTORY = 5
+MAX_EXE_BYTES = 400 * 1024
 
-def read_version_header():
-    """The #define'd values of version.h: strings unquoted, everything else as written."""
-    values = {}
-    for line in VERSION_H.read_text(encoding="utf-8").splitlines():
-        m = re.match(r"\s*#\s*define\s+(\w+)\s+(.+?)\s*$", line)
-        if m:
-            name, value = m.groups()
-            s = re.fullmatch(r'"((?:[^"\\]|\\.)*)"', value)
-            values[name] = s.group(1) if s else value
-    return values
+# Libraries of every Windows since 7: the exe needs nothing beside it (no C++ runtime, libgcc or
+# winpthread DLL). The UCRT's api sets come with Windows 10 and as an update before it.
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comdlg32.dll", "comctl32.dll", "advapi32.dll",
+               "shell32.dll", "ole32.dll", "oleaut32.dll", "uxtheme.dll", "dwmapi.dll", "msvcrt.dll"}
+UCRT_API_SET_PREFIX = "api-ms-win-crt-"
+# Calls that Windows 7 lacks: imported at load, they would keep the program from starting there. The
+# program looks them up while it runs and does without them when they are absent.
+NEWER_CALLS = {
+    "SetDefaultDllDirectories",  # Windows 8; Windows 7 only with KB2533623
+    "GetDpiForWindow", "GetDpiForSystem", "AdjustWindowRectExForDpi", "GetSystemMetricsForDpi",
+    "SystemParametersInfoForDpi", "EnableNonClientDpiScaling", "SetThreadDpiAwarenessContext",
+    "SetProcessDpiAwarenessContext", "GetDpiForMonitor", "SetProcessDpiAwareness",
+}
 
 
 def describe_image(blob):
@@ -107,11 +104,11 @@ def check_face_outline(pixel, width):
 
 @pytest.fixture(scope="module")
 def pe():
-    if not EXE.is_file():
-        pytest.skip(f"{EXE.relative_to(REPO)} is not built (build the Windows target first)")
+    if not e2e.exe_path().is_file():
+        pytest.fail(f"{e2e.exe_path()} is missing: build it first (scripts/build.sh)")
     import pefile
 
-    return pefile.PE(str(EXE))
+    return pefile.PE(str(e2e.exe_path()))
 
 
 def resources(pe, type_id):
@@ -134,23 +131,11 @@ class TestVersionBlock:
         assert tables[0].LangID.upper() == b"040904B0"
         return {k.decode(): v.decode() for k, v in tables[0].entries.items()}
 
-    def test_strings_are_the_product_identity(self, pe):
+    def test_strings_and_fixed_versions_are_the_product_identity(self, pe):
         assert self.strings(pe) == EXPECTED_STRINGS
-
-    def test_strings_come_from_version_header(self, pe):
-        header = read_version_header()
-        strings = self.strings(pe)
-        for key, macro in HEADER_MACROS.items():
-            assert strings[key] == header[macro], f"{key} differs from {macro} in version.h"
-
-    def test_fixed_file_and_product_version_are_1_0_0_0(self, pe):
-        assert list(resources(pe, RT_VERSION)) == [1], "expected one version block"
         fixed = pe.VS_FIXEDFILEINFO[0]
-        assert (fixed.FileVersionMS, fixed.FileVersionLS) == (0x00010000, 0x00000000)
+        assert (fixed.FileVersionMS, fixed.FileVersionLS) == (0x00010000, 0x00000000)  # 1.0.0.0
         assert (fixed.ProductVersionMS, fixed.ProductVersionLS) == (0x00010000, 0x00000000)
-        header = read_version_header()
-        numbers = [header[f"TINTAVO_VERSION_{p}"] for p in ("MAJOR", "MINOR", "PATCH", "BUILD")]
-        assert numbers == ["1", "0", "0", "0"]
 
 
 class TestIcon:
@@ -213,6 +198,29 @@ class TestManifest:
         assert by_tag.get("{http://schemas.microsoft.com/SMI/2016/WindowsSettings}dpiAwareness") == \
             "PerMonitorV2, PerMonitor"
         assert by_tag.get("{http://schemas.microsoft.com/SMI/2005/WindowsSettings}dpiAware") == "true"
+
+
+class TestImage:
+    def test_is_hardened_stripped_and_small(self, pe):
+        flags = pe.OPTIONAL_HEADER.DllCharacteristics
+        for name, bit in [("DYNAMIC_BASE", DYNAMIC_BASE), ("HIGH_ENTROPY_VA", HIGH_ENTROPY_VA),
+                          ("NX_COMPAT", NX_COMPAT)]:
+            assert flags & bit, f"DllCharacteristics {flags:#06x} lacks {name}"
+        # Windows moves an image only when it carries its base relocations.
+        assert not pe.FILE_HEADER.Characteristics & IMAGE_FILE_RELOCS_STRIPPED
+        assert pe.OPTIONAL_HEADER.DATA_DIRECTORY[BASE_RELOCATION_DIRECTORY].Size > 0, "no .reloc section"
+        assert (pe.FILE_HEADER.PointerToSymbolTable, pe.FILE_HEADER.NumberOfSymbols) == (0, 0), "not stripped"
+        size = e2e.exe_path().stat().st_size
+        assert size < MAX_EXE_BYTES, f"tintavo.exe is {size} bytes"
+
+    def test_imports_only_system_libraries_and_nothing_newer_than_windows_7(self, pe):
+        imports = {entry.dll.decode().lower(): {i.name.decode() for i in entry.imports if i.name}
+                   for entry in pe.DIRECTORY_ENTRY_IMPORT}
+        assert {"kernel32.dll", "user32.dll"} <= imports.keys(), "the import table was not read"
+        foreign = sorted(d for d in imports if d not in SYSTEM_DLLS and not d.startswith(UCRT_API_SET_PREFIX))
+        assert foreign == [], "these libraries would have to be shipped or installed"
+        bound = sorted(name for names in imports.values() for name in names & NEWER_CALLS)
+        assert bound == [], "imported at load: the program would not start on Windows 7"
 
 
 # --- the icon generator alone ----------------------------------------------------------------------------

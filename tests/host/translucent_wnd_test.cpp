@@ -51,9 +51,9 @@ INSTANTIATE_TEST_SUITE_P(VersionRule, LayeringSupport,
                                            VersionCase{2, 4, false}, // NT 4
                                            VersionCase{2, 5, true},  // the first NT with layered windows
                                            VersionCase{2, 6, true}, VersionCase{2, 10, true}),
-                         [](const ::testing::TestParamInfo<VersionCase>& info) {
-                             return "Platform" + std::to_string(info.param.platformId) + "Major" +
-                                    std::to_string(info.param.major);
+                         [](const ::testing::TestParamInfo<VersionCase>& testInfo) {
+                             return "Platform" + std::to_string(testInfo.param.platformId) + "Major" +
+                                    std::to_string(testInfo.param.major);
                          });
 
 TEST(VersionRule, AFailedQueryReadsAsPlatformZero) {
