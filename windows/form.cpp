@@ -301,11 +301,11 @@ void Form::BringToFront() {
     SetForegroundWindow(window_);
 }
 
-void Form::EndSession() {
-    sessionEnding_ = true;
+void Form::EndProgram() {
+    ending_ = true;
     for (Form* form = firstForm_; form; form = form->nextForm_)
         form->Unload();
-    sessionEnding_ = false;
+    ending_ = false;
 }
 
 void Form::PumpPendingMessagesOnce() {
@@ -531,7 +531,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
         // Log-off, shutdown or an installer closing the program: the process may be ended right after
         // this message, so every window goes now. With FALSE the end was called off: nothing changes.
-        if (wParam) EndSession();
+        if (wParam) EndProgram();
         return 0;
     case WM_TIMECHANGE:
         ClockChanged();

@@ -228,9 +228,13 @@ public:
 
     // Loaded forms of the whole program; when the last one unloads the message loop is told to quit.
     static int LoadedCount() { return loadedCount_; }
-    // True while the end of the user's session (log-off, shutdown, an installer closing the program)
-    // unloads every form for good.
-    static bool SessionEnding() { return sessionEnding_; }
+    // Unloads every form for good: the program ends. Also what the end of the user's session (log-off,
+    // shutdown, an installer closing the program) does.
+    static void EndProgram();
+    // True while EndProgram unloads the forms.
+    static bool ProgramEnding() { return ending_; }
+    // True from the start of Unload until the window is gone: the form is still loaded but will not stay.
+    bool IsUnloading() const { return unloading_; }
 
 protected:
     Form(FormDesign design, std::vector<MenuDesign> menuBar = {});
@@ -272,7 +276,6 @@ private:
     void OnTimer(UINT_PTR id);
     void BringToFront();
     LRESULT MenuChar(wchar_t typed, HMENU menu) const; // 0: no item for the letter
-    static void EndSession();
 
     FormDesign design_;
     std::vector<MenuDesign> menuBar_;
@@ -287,7 +290,7 @@ private:
     Form* nextForm_; // every form of the program, for the end of the session
 
     static inline int loadedCount_ = 0;
-    static inline bool sessionEnding_ = false;
+    static inline bool ending_ = false;
     static inline Form* firstForm_ = nullptr;
     static constexpr UINT kFirstMenuCommand = 100;
 };

@@ -136,13 +136,15 @@ void MainClockForm::font_Click() {
 void MainClockForm::display_Click() { lblTime.SetVisible(!lblTime.Visible()); }
 
 void MainClockForm::close_Click() {
-    frmMain().Unload(); // also closes both About windows
-    Form1().Unload();
+    // Every window, also a compact clock that is still loading: a Close taken while a switch to the
+    // compact clock lets messages run still ends the program.
+    EndProgram();
 }
 
 void MainClockForm::small_Click() {
     Form3().Show(); // first, so that a clock window is always loaded
-    frmMain().Unload();
+    // A Small taken while the compact clock hands back to this window finds it unloading: this one stays.
+    if (Form3().IsLoaded() && !Form3().IsUnloading()) frmMain().Unload();
 }
 
 void MainClockForm::clock_Click() { Form1().Show(); }
@@ -159,8 +161,8 @@ void MainClockForm::Form_Unload(int& /*cancel*/) {
 CompactClockForm::CompactClockForm() : ClockForm{kCompactDesign, kCompactTime} {}
 
 void CompactClockForm::Form_Unload(int& /*cancel*/) {
-    // The compact clock hands back to the main clock, unless the session is ending and every window goes.
-    if (!SessionEnding()) frmMain().Show();
+    // The compact clock hands back to the main clock, unless the program is ending and every window goes.
+    if (!ProgramEnding()) frmMain().Show();
 }
 
 // ---- Form1 and Form2 ----------------------------------------------------------------------------------
