@@ -10,7 +10,6 @@
 namespace tintavo {
 namespace {
 
-using testing::PumpFor;
 using testing::PumpUntil;
 using testing::QuitPosted;
 using testing::ScreenClientRect;
@@ -197,7 +196,13 @@ TEST_F(MainCommandsTest, AboutItemsOpenOneWindowEachInTheirLayout) {
 TEST_F(MainCommandsTest, AboutWindowsAreCyanBehindTheirTexts) {
     Choose(L"About", L"Tintavo");
     Choose(L"About", L"ZuziradOdor");
-    PumpFor(100);
+    const auto painted = [](HWND window) {
+        HDC dc = GetDC(window);
+        const COLORREF corner = GetPixel(dc, 2, 2);
+        ReleaseDC(window, dc);
+        return corner == RGB(0, 255, 255);
+    };
+    ASSERT_TRUE(PumpUntil([&] { return painted(Form1().Handle()) && painted(Form2().Handle()); }, 2000));
     for (HWND window : {Form1().Handle(), Form2().Handle()}) {
         RECT client{};
         GetClientRect(window, &client);

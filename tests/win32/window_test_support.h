@@ -4,11 +4,30 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
+#include <utility>
 
 namespace tintavo::testing {
 
 // Set when a pump below takes the quit message that the program's last unload posts.
 inline bool quitTaken = false;
+
+// WM_TIMER messages the pumps below have run, by window and timer id (a null window: a thread timer).
+// The system delivers them, so they count a timer's ticks whatever the handler does with them.
+inline std::map<std::pair<HWND, UINT_PTR>, int> timerTicks;
+
+inline int TicksOf(HWND window, UINT_PTR timer) {
+    const auto found = timerTicks.find({window, timer});
+    return found == timerTicks.end() ? 0 : found->second;
+}
+
+// The clock windows' timers, numbered by the form layer in the order the windows create them.
+enum ClockTimer : UINT_PTR { kTimeTimer = 1, kBlinkTimer = 2, kColourTimer = 3 };
+
+// Runs one tick of a form's timer now, as the system would deliver it.
+inline void Tick(HWND window, UINT_PTR timer) {
+    SendMessageW(window, WM_TIMER, timer, 0);
+}
 
 // Runs messages until the predicate holds or the time is up; true when it held.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
@@ -20,6 +39,7 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
                 quitTaken = true;
                 continue;
             }
+            if (message.message == WM_TIMER) ++timerTicks[{message.hwnd, message.wParam}];
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
