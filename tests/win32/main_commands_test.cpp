@@ -10,6 +10,7 @@
 namespace tintavo {
 namespace {
 
+using testing::CommandOf;
 using testing::PumpUntil;
 using testing::QuitPosted;
 using testing::ScreenClientRect;
@@ -36,22 +37,6 @@ bool ScriptedPrompt(CHOOSECOLORW& dialog) {
     dialog.lpCustColors[0] = RGB(1, 2, 3); // the user defines a custom colour
     if (prompt.ok) dialog.rgbResult = prompt.pick;
     return prompt.ok;
-}
-
-// The command id of an item of the window's menu bar, found by the captions a user reads.
-UINT CommandOf(HWND window, const std::wstring& menu, const std::wstring& item) {
-    HMENU bar = GetMenu(window);
-    for (int i = 0; i < GetMenuItemCount(bar); ++i) {
-        wchar_t caption[32] = {};
-        GetMenuStringW(bar, i, caption, 32, MF_BYPOSITION);
-        if (caption != menu) continue;
-        HMENU popup = GetSubMenu(bar, i);
-        for (int j = 0; j < GetMenuItemCount(popup); ++j) {
-            GetMenuStringW(popup, j, caption, 32, MF_BYPOSITION);
-            if (caption == item) return GetMenuItemID(popup, j);
-        }
-    }
-    return 0;
 }
 
 void Choose(const wchar_t* menu, const wchar_t* item) {
