@@ -1,8 +1,8 @@
 // What the windows tests share: running messages while real timers tick, and reading window state.
 #pragma once
 
-#include <windows.h>
 #include <psapi.h>
+#include <windows.h>
 #include <winternl.h>
 
 #include <algorithm>
@@ -33,9 +33,7 @@ inline int TicksOf(HWND window, UINT_PTR timer) {
 enum ClockTimer : UINT_PTR { kTimeTimer = 1, kBlinkTimer = 2, kColourTimer = 3 };
 
 // Runs one tick of a form's timer now, as the system would deliver it.
-inline void Tick(HWND window, UINT_PTR timer) {
-    SendMessageW(window, WM_TIMER, timer, 0);
-}
+inline void Tick(HWND window, UINT_PTR timer) { SendMessageW(window, WM_TIMER, timer, 0); }
 
 // Runs messages until the predicate holds or the time is up; true when it held.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
