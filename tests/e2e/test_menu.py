@@ -69,12 +69,12 @@ def test_menu_bar_with_the_mouse_and_the_keyboard(clock):
     assert set(inner.colours()) <= {BLACK, WHITE}, f"an item looks selected: colours {inner.colours()}"
 
     # Down selects the first item: its row turns to the highlight colour, no other row does.
+    def highlighted_rows(image):
+        return {y for x in range(popup.geometry.x + FRAME, popup.geometry.x + popup.geometry.width - FRAME)
+                for y in range(popup.geometry.y, popup.geometry.y + popup.geometry.height)
+                if len(set(image.pixel(x, y))) > 1}
     e2e.press("Down")
-    time.sleep(0.3)
-    image = e2e.screenshot()
-    highlighted = {y for x in range(popup.geometry.x + FRAME, popup.geometry.x + popup.geometry.width - FRAME)
-                   for y in range(popup.geometry.y, popup.geometry.y + popup.geometry.height)
-                   if len(set(image.pixel(x, y))) > 1}
+    highlighted = highlighted_rows(e2e.wait_for_screen(highlighted_rows, timeout=3, what="a selected item"))
     first, last = popup.rows[0]
     assert highlighted and min(highlighted) <= first and max(highlighted) >= last, "Down did not select Font"
     assert max(highlighted) < popup.rows[1][0], "more than the first item is selected"

@@ -418,15 +418,16 @@ class Clock:
         self.started_at = None
         self.tz = None
 
-    def start(self, hour, minute, second=2):
-        """Starts the program so that its local time is hour:minute:second at start."""
+    def start(self, hour, minute, second=2, args=()):
+        """Starts the program so that its local time is hour:minute:second at start, with a command line
+        of args if given."""
         if not self.exe.is_file():
             raise FileNotFoundError(f"{self.exe} is not built")
         env = dict(os.environ)
         self.tz = env["TZ"] = tz_for_local_time(hour, minute, second)
         self.log = tempfile.TemporaryFile()
         self.started_at = time.monotonic()
-        self.process = subprocess.Popen(["wine", str(self.exe)], env=env, stdin=subprocess.DEVNULL,
+        self.process = subprocess.Popen(["wine", str(self.exe), *args], env=env, stdin=subprocess.DEVNULL,
                                         stdout=self.log, stderr=subprocess.STDOUT,
                                         start_new_session=True)
         return self

@@ -105,15 +105,18 @@ TEST(TranslateColor, AColourWithoutTheTopBitPassesUnchanged) {
     EXPECT_EQ(MTranslucentWnd::TranslateColor(wm, 0x00FF00FF), 0x00FF00FFu);
     EXPECT_EQ(MTranslucentWnd::TranslateColor(wm, 0x0000000F), 0x0000000Fu);
     EXPECT_EQ(MTranslucentWnd::TranslateColor(wm, 0x7FFFFFFF), 0x7FFFFFFFu);
+    EXPECT_EQ(MTranslucentWnd::TranslateColor(wm, 0), 0u); // black, not system colour 0
     EXPECT_TRUE(wm.CallsNamed("GetSysColor").empty());
 }
 
 TEST(TranslateColor, TheTopBitNamesASystemColour) {
     FakeWindowManager wm;
-    wm.sysColour = {{5, 0x00FFFFFF}, {15, 0x00F5F5F5}};
+    wm.sysColour = {{0, 0x00C8D0D4}, {5, 0x00FFFFFF}, {15, 0x00F5F5F5}};
     EXPECT_EQ(MTranslucentWnd::TranslateColor(wm, 0x80000005), 0x00FFFFFFu);
     EXPECT_EQ(MTranslucentWnd::TranslateColor(wm, 0x8000000F), 0x00F5F5F5u);
-    EXPECT_EQ(wm.CallsNamed("GetSysColor"), (std::vector<Call>{{"GetSysColor", {5}}, {"GetSysColor", {15}}}));
+    EXPECT_EQ(MTranslucentWnd::TranslateColor(wm, 0x80000000), 0x00C8D0D4u); // the bit alone: index 0
+    EXPECT_EQ(wm.CallsNamed("GetSysColor"),
+              (std::vector<Call>{{"GetSysColor", {5}}, {"GetSysColor", {15}}, {"GetSysColor", {0}}}));
 }
 
 // ---- The colour key --------------------------------------------------------------------------------

@@ -12,6 +12,11 @@ using testing::PumpFor;
 using testing::PumpUntil;
 using testing::QuitPosted;
 using testing::ScreenClientRect;
+using testing::Tick;
+using testing::TicksOf;
+using testing::timerTicks;
+using testing::kColourTimer;
+using testing::kTimeTimer;
 
 TimeOfDay now{18, 9};
 TimeOfDay TestClock() { return now; }
@@ -24,6 +29,7 @@ protected:
     void SetUp() override {
         now = {18, 9};
         ClockForm::UseClock(&TestClock);
+        timerTicks.clear();
     }
     void TearDown() override {
         Form3().Unload(); // brings the main clock back
@@ -90,18 +96,26 @@ TEST_F(ClockWindowTest, TheColourTimerKeepsFiringOnceASecondWhileReEnabledEvery1
     MainClockForm& form = frmMain();
     form.Show();
     ASSERT_TRUE(PumpUntil([&] { return form.BackColor() == kRed; }, 2500));
+    timerTicks.clear();
+    const ULONGLONG start = GetTickCount64();
     now = {7, 45};
     EXPECT_TRUE(PumpUntil([&] { return form.BackColor() == 0x0098DDF8u; }, 1300));
     now = {20, 10};
     EXPECT_TRUE(PumpUntil([&] { return form.BackColor() == 0x0000FFFFu; }, 1300));
     EXPECT_TRUE(PumpUntil([&] { return form.TimeLabel().Caption() == L"8:10 PM"; }, 1300));
+
+    // Over three seconds: about three colour ticks, while the sampling timer re-enabled it every 10 ms.
+    PumpUntil([&] { return GetTickCount64() - start >= 3000; }, 3000);
+    EXPECT_GE(TicksOf(form.Handle(), kColourTimer), 2);
+    EXPECT_LE(TicksOf(form.Handle(), kColourTimer), 4);
+    EXPECT_GE(TicksOf(form.Handle(), kTimeTimer), 50);
 }
 
 TEST_F(ClockWindowTest, DuringHourZeroTheBackgroundKeepsItsColour) {
     now = {0, 20};
     MainClockForm& form = frmMain();
     form.Show();
-    PumpFor(2600);
+    ASSERT_TRUE(PumpUntil([&] { return TicksOf(form.Handle(), kColourTimer) >= 2; }, 3500));
     EXPECT_EQ(form.TimeLabel().Caption(), L"0:20 AM");
     EXPECT_EQ(form.BackColor(), kWhite);
 }
@@ -134,13 +148,28 @@ TEST_F(ClockWindowTest, CompactClockOpensInItsLayoutAtTheDefaultPlace) {
 }
 
 TEST_F(ClockWindowTest, EachClockWindowColoursOnlyItself) {
+    // Both windows are loaded, as while switching; each runs its ticks at another time of day, with no
+    // messages run in between, so that each window's own colour tick is the only one that can colour it.
     frmMain().Show();
-    ASSERT_TRUE(PumpUntil([&] { return frmMain().BackColor() == kRed; }, 2600));
-    now = {0, 5}; // no colour for hour 0: the main clock keeps red, the compact one its layout colour
     Form3().Show();
-    PumpFor(2300);
+    const HWND main = frmMain().Handle();
+    const HWND compact = Form3().Handle();
+    now = {18, 9};
+    Tick(main, kTimeTimer); // samples the time and enables the colour timer
+    Tick(main, kColourTimer);
+    now = {7, 45};
+    Tick(compact, kTimeTimer);
+    Tick(compact, kColourTimer);
     EXPECT_EQ(frmMain().BackColor(), kRed);
-    EXPECT_EQ(Form3().BackColor(), SystemColour(COLOR_BTNFACE));
+    EXPECT_EQ(Form3().BackColor(), 0x0098DDF8u);
+
+    now = {0, 5}; // no colour for hour 0: each keeps its own
+    for (const HWND window : {compact, main}) {
+        Tick(window, kTimeTimer);
+        Tick(window, kColourTimer);
+    }
+    EXPECT_EQ(frmMain().BackColor(), kRed);
+    EXPECT_EQ(Form3().BackColor(), 0x0098DDF8u);
 }
 
 // A window of the test's own that unloads the main clock when its message arrives.

@@ -14,7 +14,7 @@
 namespace tintavo {
 namespace {
 
-using testing::PumpFor;
+using testing::CommandOf;
 using testing::PumpUntil;
 using testing::QuitPosted;
 using testing::ScreenClientRect;
@@ -41,22 +41,6 @@ bool ScriptedPrompt(CHOOSECOLORW& dialog) {
     dialog.lpCustColors[0] = RGB(1, 2, 3); // the user defines a custom colour
     if (prompt.ok) dialog.rgbResult = prompt.pick;
     return prompt.ok;
-}
-
-// The command id of an item of the window's menu bar, found by the captions a user reads.
-UINT CommandOf(HWND window, const std::wstring& menu, const std::wstring& item) {
-    HMENU bar = GetMenu(window);
-    for (int i = 0; i < GetMenuItemCount(bar); ++i) {
-        wchar_t caption[32] = {};
-        GetMenuStringW(bar, i, caption, 32, MF_BYPOSITION);
-        if (caption != menu) continue;
-        HMENU popup = GetSubMenu(bar, i);
-        for (int j = 0; j < GetMenuItemCount(popup); ++j) {
-            GetMenuStringW(popup, j, caption, 32, MF_BYPOSITION);
-            if (caption == item) return GetMenuItemID(popup, j);
-        }
-    }
-    return 0;
 }
 
 // What a screen reader reads from a window: the names of the client objects of its visible child windows,
@@ -234,7 +218,13 @@ TEST_F(MainCommandsTest, AboutItemsOpenOneWindowEachInTheirLayout) {
 TEST_F(MainCommandsTest, AboutWindowsAreCyanBehindTheirTexts) {
     Choose(L"About", L"Tintavo");
     Choose(L"About", L"ZuziradOdor");
-    PumpFor(100);
+    const auto painted = [](HWND window) {
+        HDC dc = GetDC(window);
+        const COLORREF corner = GetPixel(dc, 2, 2);
+        ReleaseDC(window, dc);
+        return corner == RGB(0, 255, 255);
+    };
+    ASSERT_TRUE(PumpUntil([&] { return painted(Form1().Handle()) && painted(Form2().Handle()); }, 2000));
     for (HWND window : {Form1().Handle(), Form2().Handle()}) {
         RECT client{};
         GetClientRect(window, &client);

@@ -1,0 +1,403 @@
+// Long runs of the real windows: days on the test's clock and a thousand switches between the clock windows
+// with the other commands in between, after which nothing the process holds has grown.
+#include "windows/forms.h"
+
+#include "window_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <iterator>
+#include <random>
+#include <set>
+#include <utility>
+
+namespace tintavo {
+namespace {
+
+using testing::CommandOf;
+using testing::CommittedBytes;
+using testing::GdiObjectCount;
+using testing::HeapBytesInUse;
+using testing::kBlinkTimer;
+using testing::kColourTimer;
+using testing::kTimeTimer;
+using testing::PumpFor;
+using testing::QuitPosted;
+using testing::ThreadWindowCount;
+using testing::Tick;
+using testing::TimersTicking;
+
+TimeOfDay now{18, 9};
+TimeOfDay TestClock() { return now; }
+
+// Answers the colour dialog with OK and a new colour every other time, Cancel otherwise.
+int promptCalls = 0;
+bool AlternatingPrompt(CHOOSECOLORW& dialog) {
+    ++promptCalls;
+    if (promptCalls % 2 == 0) return false;
+    dialog.rgbResult = RGB(promptCalls % 256, 0, 255);
+    return true;
+}
+
+void Choose(const wchar_t* menu, const wchar_t* item) {
+    const HWND window = frmMain().Handle();
+    const UINT command = CommandOf(window, menu, item);
+    ASSERT_NE(command, 0u);
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
+
+void CloseBox(const Form& form) { SendMessageW(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+ClockForm& LoadedClock() {
+    if (frmMain().IsLoaded()) return frmMain();
+    return Form3();
+}
+
+// One minute of the loaded clock window: the ticks of its three timers at that time, then its paint.
+void RunMinute(int minuteOfDay) {
+    now = {minuteOfDay / 60, minuteOfDay % 60};
+    const HWND window = LoadedClock().Handle();
+    Tick(window, kTimeTimer); // samples the time and enables the colour timer
+    Tick(window, kBlinkTimer);
+    Tick(window, kColourTimer);
+    UpdateWindow(window);
+}
+
+// What a clock window shows after the minute ran, at times whose result is known.
+struct Expected {
+    int minuteOfDay;
+    const wchar_t* caption;
+    Colour backColor; // 0: whatever it had before (hour 0)
+};
+constexpr Expected kKnownMinutes[] = {
+    {0 * 60 + 0, L"0:00 AM", 0},
+    {0 * 60 + 30, L"0:30 AM", 0},
+    {7 * 60 + 45, L"7:45 AM", 0x0098DDF8},
+    {12 * 60 + 0, L"12:00 PM", 0x000000FF},
+    {12 * 60 + 30, L"12:30 PM", 0x0094AAF8},
+    {18 * 60 + 9, L"6:09 PM", 0x000000FF},
+    {20 * 60 + 10, L"8:10 PM", 0x0000FFFF},
+};
+
+struct Holdings {
+    int gdiObjects;
+    int windows;
+    std::size_t heapBytes;
+    std::size_t committedBytes;
+};
+
+Holdings Now() {
+    PumpFor(100); // paints and other messages still waiting
+    return {GdiObjectCount(), ThreadWindowCount(), HeapBytesInUse(), CommittedBytes()};
+}
+
+class EnduranceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        now = {18, 9};
+        ClockForm::UseClock(&TestClock);
+        CommonDialog::UsePrompt(&AlternatingPrompt);
+        frmMain().Show();
+    }
+    void TearDown() override {
+        CommonDialog::UsePrompt(nullptr);
+        Form3().Unload();
+        frmMain().Unload();
+        QuitPosted();
+    }
+
+    // One round: minutes on the main clock with the round's other commands, Small, minutes on the
+    // compact clock, and its close box back to the main clock. The minutes run on from the last round.
+    void Round(int round, int minutes) {
+        for (int i = 0; i < minutes / 2; ++i)
+            RunMinuteChecked();
+        switch (round % 4) {
+        case 0: // both About windows; Small closes them
+            Choose(L"About", L"Tintavo");
+            Choose(L"About", L"ZuziradOdor");
+            break;
+        case 1:
+            Choose(L"File", L"Display");
+            break;
+        case 2:
+            Choose(L"File", L"Font");
+            break;
+        case 3: // both About windows, closed by their close boxes
+            Choose(L"About", L"ZuziradOdor");
+            Choose(L"About", L"Tintavo");
+            UpdateWindow(Form1().Handle());
+            CloseBox(Form1());
+            CloseBox(Form2());
+            break;
+        }
+        Choose(L"File", L"Small");
+        ASSERT_TRUE(Form3().IsLoaded()) << "round " << round;
+        ASSERT_EQ(Form::LoadedCount(), 1) << "round " << round;
+        for (int i = minutes / 2; i < minutes; ++i)
+            RunMinuteChecked();
+        CloseBox(Form3());
+        ASSERT_TRUE(frmMain().IsLoaded()) << "round " << round;
+        ASSERT_EQ(Form::LoadedCount(), 1) << "round " << round;
+        ASSERT_FALSE(QuitPosted()) << "round " << round;
+    }
+
+    void RunMinuteChecked() {
+        const int minuteOfDay = minutesRun_++ % (24 * 60);
+        const Colour before = LoadedClock().BackColor();
+        RunMinute(minuteOfDay);
+        for (const Expected& known : kKnownMinutes) {
+            if (known.minuteOfDay != minuteOfDay) continue;
+            ++checked_;
+            EXPECT_EQ(LoadedClock().TimeLabel().Caption(), known.caption) << "minute " << minutesRun_;
+            EXPECT_EQ(LoadedClock().BackColor(), known.backColor ? known.backColor : before)
+                << "minute " << minutesRun_;
+        }
+    }
+
+    int minutesRun_ = 0;
+    int checked_ = 0;
+};
+
+TEST_F(EnduranceTest, DaysOfTicksAndAThousandSwitchesLeaveNothingBehind) {
+    constexpr int kDays = 3;
+    constexpr int kRounds = 1000;
+    constexpr int kWarmUpRounds = 8;
+    const ULONGLONG started = GetTickCount64();
+
+    // Caches, fonts and the like that the first uses create stay for the process's life.
+    for (int round = 0; round < kWarmUpRounds; ++round)
+        Round(round, 6);
+    minutesRun_ = 0;
+    checked_ = 0;
+    // The main clock's three timers tick, and no other timer of the thread does.
+    const auto mainTimers = [] {
+        const HWND main = frmMain().Handle();
+        return std::set<std::pair<HWND, UINT_PTR>>{
+            {main, kTimeTimer}, {main, kBlinkTimer}, {main, kColourTimer}};
+    };
+    EXPECT_EQ(TimersTicking(1500), mainTimers());
+    const Holdings before = Now();
+
+    for (int round = 0; round < kRounds && !HasFatalFailure(); ++round) {
+        const int minutes = (round + 1) * kDays * 24 * 60 / kRounds - round * kDays * 24 * 60 / kRounds;
+        Round(round, minutes);
+    }
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(minutesRun_, kDays * 24 * 60);
+    EXPECT_EQ(checked_, kDays * static_cast<int>(std::size(kKnownMinutes)));
+
+    const Holdings after = Now();
+    std::printf(
+        "GDI objects %d -> %d, windows %d -> %d, heap bytes %zu -> %zu, committed %zu -> %zu; %llu ms\n",
+        before.gdiObjects, after.gdiObjects, before.windows, after.windows, before.heapBytes, after.heapBytes,
+        before.committedBytes, after.committedBytes, GetTickCount64() - started);
+    EXPECT_GT(before.gdiObjects, 0); // the count works: the clock's fonts at least
+    EXPECT_EQ(after.gdiObjects, before.gdiObjects);
+    EXPECT_EQ(after.windows, before.windows);
+    EXPECT_LE(after.heapBytes, before.heapBytes + 16 * 1024);
+    EXPECT_LE(after.committedBytes, before.committedBytes + 256 * 1024);
+
+    EXPECT_EQ(TimersTicking(1500), mainTimers());
+
+    // Once every window has unloaded, no timer ticks at all.
+    Choose(L"File", L"Close");
+    EXPECT_EQ(Form::LoadedCount(), 0);
+    EXPECT_TRUE(QuitPosted());
+    EXPECT_TRUE(TimersTicking(1200).empty());
+}
+
+// ---- A storm of commands -------------------------------------------------------------------------------
+
+int WindowsTitled(const wchar_t* title) {
+    struct Search {
+        const wchar_t* title;
+        int found;
+    } search{title, 0};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& wanted = *reinterpret_cast<Search*>(data);
+            wchar_t text[64] = {};
+            GetWindowTextW(window, text, 64);
+            wanted.found += lstrcmpW(text, wanted.title) == 0;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+enum Command : WPARAM {
+    kSmall,
+    kClose,
+    kDisplay,
+    kAboutClock,
+    kAboutMaker,
+    kMainCloseBox,
+    kCompactCloseBox,
+    kAboutCloseBoxes,
+    kDrag,
+    kCommandCount
+};
+constexpr const char* kCommandNames[] = {"Small",
+                                         "Close",
+                                         "Display",
+                                         "About Tintavo",
+                                         "About ZuziradOdor",
+                                         "main close box",
+                                         "compact close box",
+                                         "About close boxes",
+                                         "drag press"};
+
+// Set when Close was chosen.
+bool closeChosen = false;
+
+// Does what a person would, where the command is at hand: menu commands need the main clock.
+void RunCommand(Command command) {
+    const bool main = frmMain().IsLoaded();
+    switch (command) {
+    case kSmall:
+        if (main) Choose(L"File", L"Small");
+        break;
+    case kClose:
+        closeChosen = closeChosen || main;
+        if (main) Choose(L"File", L"Close");
+        break;
+    case kDisplay:
+        if (main) Choose(L"File", L"Display");
+        break;
+    case kAboutClock:
+        if (main) Choose(L"About", L"Tintavo");
+        break;
+    case kAboutMaker:
+        if (main) Choose(L"About", L"ZuziradOdor");
+        break;
+    case kMainCloseBox:
+        if (main) CloseBox(frmMain());
+        break;
+    case kCompactCloseBox:
+        if (Form3().IsLoaded()) CloseBox(Form3());
+        break;
+    case kAboutCloseBoxes:
+        if (Form1().IsLoaded()) CloseBox(Form1());
+        if (Form2().IsLoaded()) CloseBox(Form2());
+        break;
+    case kDrag: // a left press on the client area outside the time asks the window manager for a move
+        if (Form::LoadedCount() > 0)
+            SendMessageW(LoadedClock().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+        break;
+    case kCommandCount:
+        break;
+    }
+}
+
+// A window of the test's own whose posted messages run a command in whatever pump takes them first: the
+// one a clock window's load runs while switching, if a switch comes next.
+class CommandRunner {
+public:
+    CommandRunner() {
+        static const ATOM windowClass = [] {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = &Proc;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"TintavoTestCommandRunner";
+            return RegisterClassW(&wc);
+        }();
+        window_ = CreateWindowW(MAKEINTATOM(windowClass), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    }
+    ~CommandRunner() { DestroyWindow(window_); }
+    CommandRunner(const CommandRunner&) = delete;
+    CommandRunner& operator=(const CommandRunner&) = delete;
+
+    void Post(Command command) const { PostMessageW(window_, WM_APP, command, 0); }
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_APP) RunCommand(static_cast<Command>(wParam));
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    HWND window_;
+};
+
+// Runs the messages already waiting, once.
+void RunPending() {
+    testing::PumpUntil([] { return true; }, 0);
+}
+
+TEST_F(EnduranceTest, AStormOfCommandsAlwaysLeavesOneClockAndCloseAlwaysEnds) {
+    const CommandRunner runner;
+    constexpr int kSteps = 400;
+    std::mt19937 random{20240611}; // a fixed storm, the same in every run
+    int ends = 0, inSwitch = 0;
+    for (int step = 0; step < kSteps && !HasFailure(); ++step) {
+        // Switches come most often, half of them with a command waiting to run inside the switch.
+        const auto pick = [&] { return static_cast<Command>(random() % kCommandCount); };
+        Command command = pick();
+        if (random() % 2) command = frmMain().IsLoaded() ? kSmall : kCompactCloseBox;
+        const bool fromCompact = Form3().IsLoaded();
+        const bool switches =
+            (command == kSmall && frmMain().IsLoaded()) || (command == kCompactCloseBox && fromCompact);
+        const Command inside = random() % 2 ? pick() : kCommandCount;
+        if (inside != kCommandCount) runner.Post(inside);
+        closeChosen = false;
+        RunCommand(command);
+        RunPending(); // a command not taken inside a switch runs now
+        inSwitch += switches && inside != kCommandCount;
+
+        const char* const what = kCommandNames[command];
+        const char* const during = inside == kCommandCount ? "nothing" : kCommandNames[inside];
+        const int loaded =
+            frmMain().IsLoaded() + Form3().IsLoaded() + Form1().IsLoaded() + Form2().IsLoaded();
+        SCOPED_TRACE(::testing::Message()
+                     << "step " << step << ": " << what << " with " << during << " posted");
+        EXPECT_EQ(Form::LoadedCount(), loaded);
+        EXPECT_EQ(WindowsTitled(L"ZuziradOdor Digital Tintavo"), frmMain().IsLoaded() ? 1 : 0);
+        EXPECT_EQ(WindowsTitled(L"Quorvin Clock"), Form3().IsLoaded() ? 1 : 0);
+        EXPECT_FALSE(frmMain().IsLoaded() && Form3().IsLoaded()) << "both clocks";
+        if (loaded > 0) {
+            EXPECT_TRUE(frmMain().IsLoaded() || Form3().IsLoaded()) << "no clock window";
+        }
+        const bool ended = QuitPosted();
+        EXPECT_EQ(ended, loaded == 0);
+        if (closeChosen) {
+            EXPECT_TRUE(ended) << "Close did not end the program";
+        }
+        const bool endingInside = inside == kClose || inside == kMainCloseBox;
+        if (command == kCompactCloseBox && fromCompact && !endingInside) {
+            EXPECT_FALSE(ended) << "closing the compact clock ended the program";
+        }
+        if (ended) { // start again
+            ++ends;
+            frmMain().Show();
+        }
+    }
+    std::printf("%d steps, %d switches with a command inside, %d ends\n", kSteps, inSwitch, ends);
+    EXPECT_GT(inSwitch, kSteps / 8);
+}
+
+// The Small taken while the compact clock hands back to the main clock finds the compact clock still
+// loaded but unloading: the main clock must stay, or the program ends with no clock.
+TEST_F(EnduranceTest, SmallTakenWhileTheCompactClockHandsBackLeavesAClock) {
+    const CommandRunner runner;
+    Choose(L"File", L"Small");
+    runner.Post(kSmall); // runs inside the main clock's load
+    CloseBox(Form3());
+    RunPending();
+    EXPECT_TRUE(frmMain().IsLoaded() || Form3().IsLoaded());
+    EXPECT_FALSE(QuitPosted());
+}
+
+// The Close taken while switching to the compact clock must end the program, not leave the compact clock
+// running on its own.
+TEST_F(EnduranceTest, CloseTakenWhileSwitchingToTheCompactClockEndsTheProgram) {
+    const CommandRunner runner;
+    runner.Post(kClose); // runs inside the compact clock's load
+    Choose(L"File", L"Small");
+    RunPending();
+    EXPECT_EQ(Form::LoadedCount(), 0);
+    EXPECT_TRUE(QuitPosted());
+}
+
+} // namespace
+} // namespace tintavo
