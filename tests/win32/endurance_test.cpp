@@ -15,8 +15,8 @@
 namespace tintavo {
 namespace {
 
-using testing::CommandOf;
 using testing::CommittedBytes;
+using testing::Choose;
 using testing::GdiObjectCount;
 using testing::HeapBytesInUse;
 using testing::kBlinkTimer;
@@ -38,13 +38,6 @@ bool AlternatingPrompt(CHOOSECOLORW& dialog) {
     if (promptCalls % 2 == 0) return false;
     dialog.rgbResult = RGB(promptCalls % 256, 0, 255);
     return true;
-}
-
-void Choose(const wchar_t* menu, const wchar_t* item) {
-    const HWND window = frmMain().Handle();
-    const UINT command = CommandOf(window, menu, item);
-    ASSERT_NE(command, 0u);
-    SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
 void CloseBox(const Form& form) { SendMessageW(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }

@@ -94,17 +94,12 @@ public:
 TEST(FormLayout, AWrappingMenuBarLeavesTheClientAreaItsDesignSizeAndPlace) {
     WrappingMenuForm form;
     form.Show();
-    RECT client{};
-    GetClientRect(form.Handle(), &client);
-    EXPECT_EQ(client.right, 60);
-    EXPECT_EQ(client.bottom, 40);
-    POINT origin{0, 0};
-    ClientToScreen(form.Handle(), &origin);
-    EXPECT_EQ(origin.x, 100);
-    EXPECT_EQ(origin.y, 200);
+    const RECT client = testing::ScreenClientRect(form.Handle());
+    const RECT designed{100, 200, 160, 240};
+    EXPECT_TRUE(EqualRect(&client, &designed));
     RECT window{};
     GetWindowRect(form.Handle(), &window);
-    EXPECT_GT(origin.y - window.top, 2 * GetSystemMetrics(SM_CYMENU)); // two rows of menus above it
+    EXPECT_GT(client.top - window.top, 2 * GetSystemMetrics(SM_CYMENU)); // two rows of menus above it
     form.Unload();
     testing::QuitPosted();
 }

@@ -14,7 +14,7 @@
 namespace tintavo {
 namespace {
 
-using testing::CommandOf;
+using testing::Choose;
 using testing::PumpUntil;
 using testing::QuitPosted;
 using testing::ScreenClientRect;
@@ -74,13 +74,6 @@ bool IsAbove(HWND first, HWND second) {
         if (window == second) return false;
     }
     return false;
-}
-
-void Choose(const wchar_t* menu, const wchar_t* item) {
-    const HWND window = frmMain().Handle();
-    const UINT command = CommandOf(window, menu, item);
-    ASSERT_NE(command, 0u);
-    SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
 class MainCommandsTest : public ::testing::Test {

@@ -1,9 +1,13 @@
 // What the windows tests share: running messages while real timers tick, and reading window state.
 #pragma once
 
+#include "windows/forms.h"
+
 #include <psapi.h>
 #include <windows.h>
 #include <winternl.h>
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -82,6 +86,14 @@ inline UINT CommandOf(HWND window, const std::wstring& menu, const std::wstring&
         }
     }
     return 0;
+}
+
+// Chooses an item of the main clock's menu as a click on it would.
+inline void Choose(const wchar_t* menu, const wchar_t* item) {
+    const HWND window = frmMain().Handle();
+    const UINT command = CommandOf(window, menu, item);
+    ASSERT_NE(command, 0u);
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
 // The timers that tick in the next ms milliseconds, by window and id, while messages run.
