@@ -274,6 +274,13 @@ Form::Form(FormDesign design, std::vector<MenuDesign> menuBar)
     firstForm_ = this;
 }
 
+Form::~Form() {
+    Form** link = &firstForm_;
+    while (*link != this)
+        link = &(*link)->nextForm_;
+    *link = nextForm_;
+}
+
 void Form::Show() {
     if (IsLoaded()) {
         BringToFront();

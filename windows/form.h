@@ -238,7 +238,7 @@ public:
 
 protected:
     Form(FormDesign design, std::vector<MenuDesign> menuBar = {});
-    virtual ~Form() = default;
+    virtual ~Form();
 
     virtual void Form_Load() {}
     virtual void Form_Unload(int& /*cancel*/) {}
@@ -287,7 +287,7 @@ private:
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     SIZE minTrackSize_{}; // the outer size last asked for, which may be below the system's minimum
 
-    Form* nextForm_; // every form of the program, for the end of the session
+    Form* nextForm_; // every form in existence, for the end of the program
 
     static inline int loadedCount_ = 0;
     static inline bool ending_ = false;
