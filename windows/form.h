@@ -233,7 +233,7 @@ public:
     static bool SessionEnding() { return sessionEnding_; }
 
 protected:
-    Form(FormDesign design, std::vector<MenuDesign> menuBar = {});
+    explicit Form(FormDesign design, std::vector<MenuDesign> menuBar = {});
     virtual ~Form() = default;
 
     virtual void Form_Load() {}
