@@ -50,6 +50,9 @@ else
     fail "Windows build"
 fi
 
+step "static analysis"
+scripts/lint.sh || fail "static analysis"
+
 step "Wine prefix and virtual display"
 wine_ready=0
 if wait "$prefix_job"; then
