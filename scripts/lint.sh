@@ -4,7 +4,7 @@
 # scripts/build.sh --host writes. Exits non-zero on any finding.
 #   scripts/lint.sh
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 repo=$(pwd)
 start=$SECONDS
 jobs=2 # the machine's cores are shared
@@ -77,7 +77,7 @@ while ((running)); do collect; done
 tidy_failed=$failed
 
 echo "lint: cppcheck"
-cppcheck_args=(--enable=warning,performance,portability --std=c++20 --error-exitcode=1 --inline-suppr -q -j "$jobs")
+cppcheck_args=("--enable=warning,performance,portability" --std=c++20 --error-exitcode=1 --inline-suppr -q -j "$jobs")
 cppcheck_failed=0
 cppcheck "${cppcheck_args[@]}" --library=googletest --project=build/host/compile_commands.json ||
     cppcheck_failed=1
