@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the Wine runs and the end-to-end tests need; quick when all are there.
+# Installs the Debian packages the build, the static analysis, the Wine runs and the end-to-end tests need;
+# quick when all are there.
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
     wine wine64 fonts-wine fonts-liberation
     xvfb openbox xdotool x11-utils x11-apps imagemagick
     python3-pefile python3-pytest
+    clang-tidy cppcheck libbenchmark-dev
 )
 
 missing=()

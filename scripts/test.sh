@@ -59,6 +59,9 @@ else
     fail "Windows build"
 fi
 
+step "static analysis"
+scripts/lint.sh || fail "static analysis"
+
 step "reproducible release (scripts/check-release.sh)"
 if wait "$release_job"; then
     tail -n 4 "$workdir/release.log"

@@ -348,8 +348,9 @@ void Form::Load() {
     backColor_ = design_.backColor;
     const HMENU menu = CreateMenuBar(); // the window owns it from creation on
     creatingForm = this;
-    CreateWindowExW(kExStyle, MAKEINTATOM(windowClass), design_.caption, kStyle, x, y, minTrackSize_.cx,
-                    minTrackSize_.cy, nullptr, menu, GetModuleHandleW(nullptr), this);
+    // The handle comes back through WM_NCCREATE, which sets window_ before any other message arrives.
+    (void)CreateWindowExW(kExStyle, MAKEINTATOM(windowClass), design_.caption, kStyle, x, y, minTrackSize_.cx,
+                          minTrackSize_.cy, nullptr, menu, GetModuleHandleW(nullptr), this);
     creatingForm = nullptr;
     if (!window_) {
         if (menu) DestroyMenu(menu);
@@ -466,8 +467,9 @@ void Form::Paint() {
 
 void Form::MouseDown(int button, WPARAM keys, LPARAM position) {
     const POINT point{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
-    for (auto control = controls_.rbegin(); control != controls_.rend(); ++control)
-        if ((*control)->TakesPress(point)) return; // the control has no handler of its own
+    // The front control first; one that takes the press keeps it, as it has no handler of its own.
+    const auto takesPress = [&point](const Control* control) { return control->TakesPress(point); };
+    if (std::any_of(controls_.rbegin(), controls_.rend(), takesPress)) return;
     const int shift =
         ((keys & MK_SHIFT) ? 1 : 0) | ((keys & MK_CONTROL) ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
     Form_MouseDown(button, shift, static_cast<float>(point.x), static_cast<float>(point.y));

@@ -237,7 +237,7 @@ public:
     bool IsUnloading() const { return unloading_; }
 
 protected:
-    Form(FormDesign design, std::vector<MenuDesign> menuBar = {});
+    explicit Form(FormDesign design, std::vector<MenuDesign> menuBar = {});
     virtual ~Form();
 
     virtual void Form_Load() {}

@@ -17,7 +17,7 @@ using Bitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, ObjectDeleter>;
 // BeginPaint/EndPaint for one WM_PAINT.
 class PaintDc {
 public:
-    explicit PaintDc(HWND window) : window_{window} { dc_ = BeginPaint(window_, &paint_); }
+    explicit PaintDc(HWND window) : window_{window}, dc_{BeginPaint(window_, &paint_)} {}
     ~PaintDc() { EndPaint(window_, &paint_); }
     PaintDc(const PaintDc&) = delete;
     PaintDc& operator=(const PaintDc&) = delete;

@@ -35,7 +35,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_TIMER:
         if (wp == kTextTimer) {
-            std::swprintf(text, sizeof text / sizeof *text, L"%u s", ++seconds);
+            (void)std::swprintf(text, sizeof text / sizeof *text, L"%u s", ++seconds);
             InvalidateRect(window, nullptr, TRUE);
         }
         return 0; // the sampling and the second 1 s timer do nothing: only their wake-ups are counted
@@ -60,10 +60,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int nShowCmd) {
     WNDCLASSW wc{};
     wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
+    wc.hInstance = hInstance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = L"TintavoFloor";
@@ -74,9 +74,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     AdjustWindowRectEx(&frame, style, TRUE, exStyle);
     HWND window =
         CreateWindowExW(exStyle, wc.lpszClassName, L"Tintavo floor", style, 40, 40, frame.right - frame.left,
-                        frame.bottom - frame.top, nullptr, MakeMenuBar(), instance, nullptr);
+                        frame.bottom - frame.top, nullptr, MakeMenuBar(), hInstance, nullptr);
     if (!window) return 1;
-    ShowWindow(window, show);
+    ShowWindow(window, nShowCmd);
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

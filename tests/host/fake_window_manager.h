@@ -116,7 +116,7 @@ public:
 
     bool IsWindowVisible(WindowHandle window) override {
         Log("IsWindowVisible", {Wide(window)});
-        return window != 0 && visible.count(window) != 0;
+        return window != 0 && visible.contains(window);
     }
 
     std::int32_t GetWindowLongA(WindowHandle window, std::int32_t index) override {

@@ -188,8 +188,8 @@ TEST_F(EnduranceTest, DaysOfTicksAndAThousandSwitchesLeaveNothingBehind) {
     EXPECT_GT(before.gdiObjects, 0); // the count works: the clock's fonts at least
     EXPECT_EQ(after.gdiObjects, before.gdiObjects);
     EXPECT_EQ(after.windows, before.windows);
-    EXPECT_LE(after.heapBytes, before.heapBytes + 16 * 1024);
-    EXPECT_LE(after.committedBytes, before.committedBytes + 256 * 1024);
+    EXPECT_LE(after.heapBytes, before.heapBytes + std::size_t{16} * 1024);
+    EXPECT_LE(after.committedBytes, before.committedBytes + std::size_t{256} * 1024);
 
     EXPECT_EQ(TimersTicking(1500), mainTimers());
 

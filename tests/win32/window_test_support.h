@@ -132,8 +132,9 @@ inline int GdiObjectCount() {
     if (!query || query(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0)
         return -1;
     const auto* peb = reinterpret_cast<const std::byte*>(basic.PebBaseAddress);
-    const Entry* table = nullptr;
-    std::memcpy(&table, peb + kTableInPeb, sizeof table);
+    std::uintptr_t address = 0; // the table's, held in the PEB
+    std::memcpy(&address, peb + kTableInPeb, sizeof address);
+    const auto* table = reinterpret_cast<const Entry*>(address);
     if (!table) return -1;
     const auto self = static_cast<std::uint16_t>(GetCurrentProcessId());
     int count = 0;

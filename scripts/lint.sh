@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Static analysis of every C++ source of the project: clang-tidy (checks in .clang-tidy) and cppcheck,
+# through the compile databases of the host build (build/host) and the Windows build (build/win), which
+# scripts/build.sh --host writes. Exits non-zero on any finding.
+#   scripts/lint.sh
+set -uo pipefail
+cd "$(dirname "$0")/.." || exit 1
+repo=$(pwd)
+start=$SECONDS
+jobs=2 # the machine's cores are shared
+
+for db in build/host build/win; do
+    if [[ ! -f $db/compile_commands.json ]]; then
+        echo "lint: no $db/compile_commands.json; run scripts/build.sh --host first" >&2
+        exit 2
+    fi
+done
+
+# The project's sources in a compile database, one per line.
+sources_in() {
+    python3 - "$1/compile_commands.json" "$repo/" <<'EOF'
+import json, sys
+root = sys.argv[2]
+for entry in json.load(open(sys.argv[1])):
+    if entry["file"].startswith(root):
+        print(entry["file"][len(root):])
+EOF
+}
+mapfile -t host_sources < <(sources_in build/host)
+mapfile -t win_sources < <(sources_in build/win)
+# Sources in neither build (bench/tick_bench.cpp: the sanitized host build leaves the benchmark out):
+# clang-tidy takes their flags from the host database's nearest entry.
+mapfile -t other_sources < <(git ls-files '*.cpp' | sort | comm -23 - <(printf '%s\n' "${host_sources[@]}" "${win_sources[@]}" | sort -u))
+
+# clang reads the Windows database with the mingw-w64 target. It does not find the headers of Debian's
+# "posix" g++ flavour by itself: the C++ library directories are those the compiler itself searches, and
+# mingw-w64's C headers come after clang's own (GCC's intrinsics headers are left out).
+win_cxx=$(python3 -c 'import json, shlex, sys
+entry = json.load(open(sys.argv[1]))[0]
+print(entry["arguments"][0] if "arguments" in entry else shlex.split(entry["command"])[0])' build/win/compile_commands.json)
+win_args=(--extra-arg="--target=$("$win_cxx" -dumpmachine)" --extra-arg=-nostdlibinc)
+while read -r dir; do
+    dir=$(realpath "$dir")
+    case $dir in
+    */include/c++*) win_args+=(--extra-arg="-isystem$dir") ;;
+    */lib/gcc/*) ;;
+    *) win_args+=(--extra-arg="-idirafter$dir") ;;
+    esac
+done < <("$win_cxx" -E -x c++ - -v </dev/null 2>&1 | sed -n '/^#include <...> search starts here:/,/^End of search list/{//!p}')
+# The databases hold GCC's warning options: clang need not know every one, and its -Wconversion also
+# means -Wsign-conversion, which GCC's does not.
+common_args=(--quiet --extra-arg=-Wno-unknown-warning-option --extra-arg=-Wno-sign-conversion)
+
+tidy_one() { # database directory, source, extra arguments...
+    local db=$1 source=$2 out
+    shift 2
+    out=$(clang-tidy -p "$db" "${common_args[@]}" "$@" "$source" 2>&1) && return 0
+    printf '%s\n' "$out" | grep -v 'generated\.$'
+    return 1
+}
+
+echo "lint: clang-tidy"
+failed=0
+running=0
+collect() {
+    wait -n || failed=1
+    ((running--))
+}
+queue() {
+    tidy_one "$@" &
+    ((++running < jobs)) || collect
+}
+# The Windows sources take longest: started first, they leave the short ones to fill the gaps.
+for s in "${win_sources[@]}"; do queue build/win "$s" "${win_args[@]}"; done
+for s in "${host_sources[@]}" "${other_sources[@]}"; do queue build/host "$s"; done
+while ((running)); do collect; done
+tidy_failed=$failed
+
+echo "lint: cppcheck"
+cppcheck_args=("--enable=warning,performance,portability" --std=c++20 --error-exitcode=1 --inline-suppr -q -j "$jobs")
+cppcheck_failed=0
+cppcheck "${cppcheck_args[@]}" --library=googletest --project=build/host/compile_commands.json ||
+    cppcheck_failed=1
+# The GoogleTest sources built into the Windows tests are not the project's.
+gtest_sources=$(sed -n 's/^GTEST_SOURCE_DIR:PATH=//p' build/win/CMakeCache.txt)
+cppcheck "${cppcheck_args[@]}" --library=windows,googletest --platform=win64 ${gtest_sources:+"-i$gtest_sources"} \
+    --project=build/win/compile_commands.json || cppcheck_failed=1
+if ((${#other_sources[@]})); then
+    cppcheck "${cppcheck_args[@]}" -I "$repo" "${other_sources[@]}" || cppcheck_failed=1
+fi
+
+elapsed=$((SECONDS - start))
+if ((tidy_failed || cppcheck_failed)); then
+    echo "lint: findings above (clang-tidy failed: $tidy_failed, cppcheck failed: $cppcheck_failed), ${elapsed} s" >&2
+    exit 1
+fi
+echo "lint: clean (${#host_sources[@]} host, ${#win_sources[@]} Windows, ${#other_sources[@]} other sources), ${elapsed} s"
