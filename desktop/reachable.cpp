@@ -42,7 +42,8 @@ const Monitor& Nearest(const Rect& window, std::span<const Monitor> monitors) {
     return *best;
 }
 
-// Moves a span [from, from + length) the least distance into [low, high); the low end wins when it is too long.
+// Moves a span [from, from + length) the least distance into [low, high); the low end wins when it is too
+// long.
 int Clamp(int from, int length, int low, int high) { return std::max(low, std::min(from, high - length)); }
 
 } // namespace

@@ -35,7 +35,8 @@ bool MakeTranslucent(WindowManager& wm, WindowHandle window, std::uint32_t colou
     }
 
     constexpr std::uint8_t kAlphaUnused = 0; // ignored without LWA_ALPHA
-    if (wm.SetLayeredWindowAttributes(target, TranslateColor(wm, colour), kAlphaUnused, kLwaColorKey)) return true;
+    if (wm.SetLayeredWindowAttributes(target, TranslateColor(wm, colour), kAlphaUnused, kLwaColorKey))
+        return true;
     // Windows draws nothing of a layered window that has no attributes: back to the opaque window it was.
     (void)wm.SetWindowLongA(target, kGwlExStyle, style);
     return false;

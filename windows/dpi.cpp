@@ -20,8 +20,7 @@ struct User32Dpi {
         Find(user32, "GetSystemMetricsForDpi", getSystemMetricsForDpi);
     }
 
-    template <typename Function>
-    static void Find(HMODULE module, const char* name, Function& function) {
+    template <typename Function> static void Find(HMODULE module, const char* name, Function& function) {
         // GetProcAddress gives every export as a FARPROC; the cast restores the export's real type.
         function = module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
                           : nullptr;
@@ -61,7 +60,8 @@ RECT OuterRect(RECT client, DWORD style, bool menu, DWORD exStyle, UINT dpi) {
 }
 
 int SystemMetric(int index, UINT dpi) {
-    return Calls().getSystemMetricsForDpi ? Calls().getSystemMetricsForDpi(index, dpi) : GetSystemMetrics(index);
+    return Calls().getSystemMetricsForDpi ? Calls().getSystemMetricsForDpi(index, dpi)
+                                          : GetSystemMetrics(index);
 }
 
 } // namespace tintavo::dpi

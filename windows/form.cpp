@@ -84,8 +84,8 @@ void TextWindow::Create(HWND parent, const RECT& bounds, const wchar_t* text) {
                               bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
     if (!window_) return; // the form still shows the text; only screen readers miss it
-    const auto previous =
-        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SilentStatic)));
+    const auto previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SilentStatic)));
     if (!staticProc) staticProc = previous;
 }
 
@@ -295,7 +295,8 @@ void Form::ShowNow() {
     ShowWindow(window_, SW_SHOW);
     // Windows applies the show command of the program's shortcut or start command ("Run: Minimized",
     // start /min) to the first show instead: a minimized tool window has no button to come back by.
-    if (IsIconic(window_) || IsZoomed(window_) || !IsWindowVisible(window_)) ShowWindow(window_, SW_SHOWNORMAL);
+    if (IsIconic(window_) || IsZoomed(window_) || !IsWindowVisible(window_))
+        ShowWindow(window_, SW_SHOWNORMAL);
 }
 
 void Form::BringToFront() {
@@ -336,7 +337,7 @@ void Form::Load() {
     if (IsLoaded()) return;
     static const ATOM windowClass = RegisterFormClass(&Form::WindowProc);
 
-    dpi_ = dpi::ForSystem(); // until the window exists and knows its monitor
+    dpi_ = dpi::ForSystem();            // until the window exists and knows its monitor
     const RECT outer = OuterRect(dpi_); // around a client area at (0, 0)
     int x = CW_USEDEFAULT, y = 0;
     if (design_.clientOrigin) {
@@ -359,7 +360,8 @@ void Form::Load() {
 
     dpi_ = dpi::ForWindow(window_);
     std::optional<POINT> origin;
-    if (design_.clientOrigin) origin = POINT{Pixels(design_.clientOrigin->x), Pixels(design_.clientOrigin->y)};
+    if (design_.clientOrigin)
+        origin = POINT{Pixels(design_.clientOrigin->x), Pixels(design_.clientOrigin->y)};
     FitClientArea(origin);
 
     ++loadedCount_;
@@ -532,7 +534,8 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_MENUCHAR:
         if (HIWORD(wParam) & MF_SYSMENU) break;
-        if (const LRESULT item = MenuChar(static_cast<wchar_t>(LOWORD(wParam)), reinterpret_cast<HMENU>(lParam)))
+        if (const LRESULT item =
+                MenuChar(static_cast<wchar_t>(LOWORD(wParam)), reinterpret_cast<HMENU>(lParam)))
             return item;
         break;
     case WM_QUERYENDSESSION:

@@ -74,9 +74,9 @@ protected:
 
 private:
     friend class Form;
-    virtual void Load() {}   // back to the design values; the form's window exists
+    virtual void Load() {}    // back to the design values; the form's window exists
     virtual void Rescale() {} // the form's window moved to a monitor of another DPI
-    virtual void Unload() {} // the form's window is about to go
+    virtual void Unload() {}  // the form's window is about to go
     virtual void Paint(HDC) const {}
     virtual bool TakesPress(POINT) const { return false; }
 };

@@ -104,7 +104,8 @@ DisplayMonitors::DisplayMonitors() {
         if (GetMonitorInfoW(monitor, &info)) {
             const RECT& b = info.rcMonitor;
             const RECT& w = info.rcWork;
-            list.monitors_[list.count_++] = {{b.left, b.top, b.right, b.bottom}, {w.left, w.top, w.right, w.bottom}};
+            list.monitors_[list.count_++] = {{b.left, b.top, b.right, b.bottom},
+                                             {w.left, w.top, w.right, w.bottom}};
         }
         return TRUE;
     };

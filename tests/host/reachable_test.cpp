@@ -17,9 +17,10 @@ const std::vector<Monitor> kBoth{kPrimary, kRight};
 Rect At(int left, int top) { return {left, top, left + 256, top + 170}; } // the main clock's outer size
 
 TEST(ReachablePlace, AWindowWhoseCaptionCanBeTakenStaysWhereTheUserLeftIt) {
-    for (const Rect& window : {At(288, 191), At(1200, 500) /* across both monitors */,
-                               At(1280 - kCaption, 300) /* all but a caption's square off the right */,
-                               At(-200, 400) /* half off the left */, At(3000, 1000) /* low on the right */}) {
+    for (const Rect& window :
+         {At(288, 191), At(1200, 500) /* across both monitors */,
+          At(1280 - kCaption, 300) /* all but a caption's square off the right */,
+          At(-200, 400) /* half off the left */, At(3000, 1000) /* low on the right */}) {
         EXPECT_EQ(ReachablePlace(window, kCaption, kBoth), std::nullopt) << window.left << "," << window.top;
     }
 }
@@ -30,10 +31,10 @@ TEST(ReachablePlace, AWindowOutOfReachMovesTheShortestWayIntoTheNearestWorkArea)
         std::vector<Monitor> monitors;
         Rect expected;
     } const cases[] = {
-        {At(-5000, -5000), kBoth, At(0, 0)},          // far off the top left: into the primary corner
-        {At(4000, 200), kBoth, At(3200 - 256, 200)},  // beyond the right monitor: in at its right edge
-        {At(2000, 300), {kPrimary}, At(1024, 300)},   // its monitor was unplugged
-        {At(500, -100), kBoth, At(500, 0)},           // caption above the screen's top
+        {At(-5000, -5000), kBoth, At(0, 0)},            // far off the top left: into the primary corner
+        {At(4000, 200), kBoth, At(3200 - 256, 200)},    // beyond the right monitor: in at its right edge
+        {At(2000, 300), {kPrimary}, At(1024, 300)},     // its monitor was unplugged
+        {At(500, -100), kBoth, At(500, 0)},             // caption above the screen's top
         {At(500, 980), {kPrimary}, At(500, 984 - 170)}, // caption under the taskbar
         {At(1280 - kCaption + 1, 300), {kPrimary}, At(1280 - 256, 300)}, // less than a grip's width shows
     };

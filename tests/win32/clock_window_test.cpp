@@ -8,6 +8,8 @@
 namespace tintavo {
 namespace {
 
+using testing::kColourTimer;
+using testing::kTimeTimer;
 using testing::PumpFor;
 using testing::PumpUntil;
 using testing::QuitPosted;
@@ -15,8 +17,6 @@ using testing::ScreenClientRect;
 using testing::Tick;
 using testing::TicksOf;
 using testing::timerTicks;
-using testing::kColourTimer;
-using testing::kTimeTimer;
 
 TimeOfDay now{18, 9};
 TimeOfDay TestClock() { return now; }
@@ -264,7 +264,8 @@ TEST_F(ClockWindowTest, ASetClockOrAWakeFromSleepShowsTheTimeAndItsColourAtOnce)
         EXPECT_TRUE(form.ColourTimerEnabled());
     }
     now = {18, 9}; // and the timers go on from there
-    EXPECT_TRUE(PumpUntil([&] { return form.BackColor() == kRed && form.TimeLabel().Caption() == L"6:09 PM"; }, 1300));
+    EXPECT_TRUE(PumpUntil(
+        [&] { return form.BackColor() == kRed && form.TimeLabel().Caption() == L"6:09 PM"; }, 1300));
 }
 
 TEST_F(ClockWindowTest, AMoveToAMonitorOfAnotherDpiTakesTheSuggestedPlaceAndTheScaledDesign) {
@@ -276,7 +277,8 @@ TEST_F(ClockWindowTest, AMoveToAMonitorOfAnotherDpiTakesTheSuggestedPlaceAndTheS
 
     // As Windows sends it when the window is dragged onto a 144-dpi monitor: the suggested rectangle
     // scales the whole window, although the caption and menu bar do not scale in proportion.
-    const RECT suggested{before.left + 10, before.top + 20, before.left + 10 + (before.right - before.left) * 3 / 2,
+    const RECT suggested{before.left + 10, before.top + 20,
+                         before.left + 10 + (before.right - before.left) * 3 / 2,
                          before.top + 20 + (before.bottom - before.top) * 3 / 2};
     SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     RECT after{};

@@ -15,8 +15,8 @@
 namespace tintavo {
 namespace {
 
-using testing::CommittedBytes;
 using testing::Choose;
+using testing::CommittedBytes;
 using testing::GdiObjectCount;
 using testing::HeapBytesInUse;
 using testing::kBlinkTimer;

@@ -88,7 +88,9 @@ class WrappingMenuForm final : public Form {
 public:
     WrappingMenuForm()
         : Form{{L"Wrap", {900, 600}, TwipsPoint{1500, 3000}, kWhite},
-               {{L"File", {{L"Open", [] {}}}}, {L"Edit", {{L"Copy", [] {}}}}, {L"About", {{L"Help", [] {}}}}}} {}
+               {{L"File", {{L"Open", [] {}}}},
+                {L"Edit", {{L"Copy", [] {}}}},
+                {L"About", {{L"Help", [] {}}}}}} {}
 };
 
 TEST(FormLayout, AWrappingMenuBarLeavesTheClientAreaItsDesignSizeAndPlace) {
@@ -236,9 +238,9 @@ TEST_F(FormTest, TheLastUnloadEndsTheMessageLoop) {
 TEST(FormLayout, TwipsAndPointsBecomePixelsAtEachDpiAsMulDivRounds) {
     struct Case {
         UINT dpi;
-        SIZE client;  // 3750 x 1935 twips
-        RECT label;   // 360, 600, 3015 x 615 twips
-        LONG font;    // 30 points, then 9.75 points: character heights
+        SIZE client; // 3750 x 1935 twips
+        RECT label;  // 360, 600, 3015 x 615 twips
+        LONG font;   // 30 points, then 9.75 points: character heights
         LONG smallFont;
     } const cases[] = {
         {96, {250, 129}, {24, 40, 225, 81}, -40, -13},

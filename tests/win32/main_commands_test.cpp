@@ -46,7 +46,8 @@ bool ScriptedPrompt(CHOOSECOLORW& dialog) {
 // What a screen reader reads from a window: the names of the client objects of its visible child windows,
 // in alphabetical order. mingw-w64 exports IID_IAccessible as code, not data: its value, spelled out.
 std::vector<std::wstring> AccessibleTexts(HWND window) {
-    static const GUID iidAccessible{0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+    static const GUID iidAccessible{
+        0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
     std::vector<std::wstring> names;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         IAccessible* object = nullptr;
@@ -261,14 +262,16 @@ TEST_F(MainCommandsTest, ScreenReadersReadTheTimeAsShownAndTheAboutTexts) {
 
     Choose(L"About", L"Tintavo");
     Choose(L"About", L"ZuziradOdor");
-    EXPECT_EQ(AccessibleTexts(Form1().Handle()),
-              (std::vector<std::wstring>{L"A digital clock that changes colors based on the color spectrum. It "
-                                         L"cycles a 6 hour period starting at the color Red.",
-                                         L"Digital Tintavo"}));
+    EXPECT_EQ(
+        AccessibleTexts(Form1().Handle()),
+        (std::vector<std::wstring>{L"A digital clock that changes colors based on the color spectrum. It "
+                                   L"cycles a 6 hour period starting at the color Red.",
+                                   L"Digital Tintavo"}));
     EXPECT_EQ(AccessibleTexts(Form2().Handle()),
-              (std::vector<std::wstring>{L"Need a custom program made? How bout FREE computer or programming help "
-                                         L"or advice? Contact Zuziradodor for FREE computer Solutions",
-                                         L"ZuziradOdor", L"ZuziradOdor", L"http://                            .test"}));
+              (std::vector<std::wstring>{
+                  L"Need a custom program made? How bout FREE computer or programming help "
+                  L"or advice? Contact Zuziradodor for FREE computer Solutions",
+                  L"ZuziradOdor", L"ZuziradOdor", L"http://                            .test"}));
 
     Choose(L"File", L"Small");
     ASSERT_TRUE(PumpUntil([] { return Form3().TimeLabel().Caption() == L"6:09 PM"; }, 1600));
