@@ -26,7 +26,10 @@ void ClockForm::Form_Load() {
     desktop::WindowManager& wm = desktop::SystemWindowManager();
     const desktop::WindowHandle window = desktop::ToHandle(Handle());
     (void)desktop::PlaceTopmost(wm, window);
-    (void)MTranslucentWnd::MakeTranslucent(wm, window, kKeyColour); // stays opaque where unsupported
+    if (!MTranslucentWnd::MakeTranslucent(wm, window, kKeyColour)) {
+        // Stays opaque. A window whose layered style was taken back must be drawn anew, frame and all.
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
     UpdateTimeText();
 }
 
@@ -61,7 +64,7 @@ void ClockForm::ApplyColorSchedule() {
 
 void ClockForm::ClockChanged() {
     // The clock was set or the computer slept: show the time and its colour at once, and make sure the
-    // timers tick again (one lost across sleep is created anew; a running one keeps its countdown).
+    // timers tick (one that stopped ticking is created anew; a running one keeps its countdown).
     UpdateTimeText();
     ShowTimeText();
     ApplyColorSchedule();

@@ -28,9 +28,13 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
 // where the module holds no such resource (the test program), and the dialog is then drawn without.
 HANDLE DialogActivationContext() {
     static const HANDLE context = [] {
+        wchar_t exe[MAX_PATH];
+        const DWORD length = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+        if (length == 0 || length == MAX_PATH) return INVALID_HANDLE_VALUE;
         ACTCTXW request{};
         request.cbSize = sizeof request;
         request.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        request.lpSource = exe; // the image that holds the resource, as older systems want it named
         request.hModule = GetModuleHandleW(nullptr);
         request.lpResourceName = MAKEINTRESOURCEW(IDR_DIALOG_MANIFEST);
         return CreateActCtxW(&request);

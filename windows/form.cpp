@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cwctype>
+#include <utility>
 
 namespace tintavo {
 
@@ -37,9 +38,8 @@ ATOM RegisterFormClass(WNDPROC proc) {
 constexpr int kTwipsPerInch = 1440;
 constexpr double kPointsPerInch = 72.0;
 
-// The STATIC class's own window procedure, behind the one that keeps text windows from drawing.
-WNDPROC staticProc = nullptr;
-
+// Keeps a STATIC from drawing; its own window procedure, which this one stands in front of, is kept in
+// the window's user data.
 LRESULT CALLBACK SilentStatic(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     switch (message) {
     case WM_PAINT: {
@@ -53,6 +53,7 @@ LRESULT CALLBACK SilentStatic(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_SETTEXT: // a STATIC repaints at once on a new text; the plain handler only stores it and tells
         return DefWindowProcW(window, message, wParam, lParam); // screen readers that the name changed
     }
+    const auto staticProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_USERDATA));
     return CallWindowProcW(staticProc, window, message, wParam, lParam);
 }
 
@@ -84,9 +85,12 @@ void TextWindow::Create(HWND parent, const RECT& bounds, const wchar_t* text) {
                               bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
     if (!window_) return; // the form still shows the text; only screen readers miss it
-    const auto previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SilentStatic)));
-    if (!staticProc) staticProc = previous;
+    SetWindowLongPtrW(window_, GWLP_USERDATA, GetWindowLongPtrW(window_, GWLP_WNDPROC));
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SilentStatic));
+}
+
+void TextWindow::SendToBack() const {
+    if (window_) SetWindowPos(window_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TextWindow::SetText(const wchar_t* text) const {
@@ -110,6 +114,7 @@ Control::Control(Form& owner) : owner_{owner} { owner.controls_.push_back(this);
 
 void Frame::Load() {
     text_.Create(owner_.Handle(), TwipsToPixels(design_.bounds, owner_.Dpi()), design_.caption);
+    text_.SendToBack(); // a screen reader exploring by pointer finds the labels in the frame, not the frame
     Rescale();
 }
 
@@ -264,7 +269,11 @@ bool Timer::Create() {
 }
 
 void Timer::Rearm() {
-    if (running_ && GetTickCount64() - lastTick_ > 2ull * intervalMs_) running_ = Create();
+    // The tick count moves in steps of up to 16 ms: a fast timer is taken for lost only after a while.
+    constexpr ULONGLONG kShortestGap = 250;
+    if (!running_ || GetTickCount64() - lastTick_ <= (std::max)(2ull * intervalMs_, kShortestGap)) return;
+    running_ = Create();
+    if (!running_) KillTimer(owner_.Handle(), id_); // whatever may be left of the old one
 }
 
 // ---- Form ----------------------------------------------------------------------------------------------
@@ -310,10 +319,11 @@ void Form::BringToFront() {
 }
 
 void Form::EndProgram() {
-    ending_ = true;
+    // It may run again inside itself, from a message that an unload waits on: only the outer run ends it.
+    const bool outer = !std::exchange(ending_, true);
     for (Form* form = firstForm_; form; form = form->nextForm_)
         form->Unload();
-    ending_ = false;
+    if (outer) ending_ = false;
 }
 
 void Form::PumpPendingMessagesOnce() {

@@ -56,6 +56,7 @@ public:
     void SetText(const wchar_t* text) const;
     void SetVisible(bool visible) const;
     void Move(const RECT& bounds) const;
+    void SendToBack() const;
 
 private:
     HWND window_ = nullptr;
@@ -168,8 +169,8 @@ public:
 
     bool Enabled() const { return running_; }
     void SetEnabled(bool enabled);
-    // Makes sure an enabled timer ticks: one that has missed two intervals, as a timer lost across sleep
-    // would, is created again; one that ticks keeps its countdown.
+    // Makes sure an enabled timer ticks: one that has missed two intervals (in case the system dropped it)
+    // is created again; one that ticks keeps its countdown.
     void Rearm();
 
 private:

@@ -100,7 +100,10 @@ DisplayMonitors::DisplayMonitors() {
         auto& list = *reinterpret_cast<DisplayMonitors*>(self);
         MONITORINFO info{};
         info.cbSize = sizeof info;
-        if (list.count_ == list.monitors_.size()) return FALSE;
+        if (list.count_ == list.monitors_.size()) {
+            list.overflow_ = true;
+            return FALSE;
+        }
         if (GetMonitorInfoW(monitor, &info)) {
             const RECT& b = info.rcMonitor;
             const RECT& w = info.rcWork;

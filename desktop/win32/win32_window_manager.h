@@ -17,15 +17,16 @@ inline WindowHandle ToHandle(HWND window) { return reinterpret_cast<WindowHandle
 // The process's one adapter; it holds no state.
 WindowManager& SystemWindowManager();
 
-// The monitors of the desktop as they are now (the first 16; no desktop has more).
+// The monitors of the desktop as they are now; none (unknown) on a desktop with more than it can hold.
 class DisplayMonitors {
 public:
     DisplayMonitors();
-    std::span<const Monitor> All() const { return {monitors_.data(), count_}; }
+    std::span<const Monitor> All() const { return {monitors_.data(), overflow_ ? 0 : count_}; }
 
 private:
-    std::array<Monitor, 16> monitors_{};
+    std::array<Monitor, 32> monitors_{};
     std::size_t count_ = 0;
+    bool overflow_ = false;
 };
 
 } // namespace tintavo::desktop

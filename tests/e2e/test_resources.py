@@ -194,9 +194,9 @@ class TestManifest:
         settings = root.find("v3:application/v3:windowsSettings", self.NS)
         assert settings is not None, "no windowsSettings"
         by_tag = {e.tag: (e.text or "").strip() for e in settings}
-        # Windows 10 reads dpiAwareness (first value it knows wins); Windows 7 and 8.1 read dpiAware.
+        # Windows 10 from 1703 reads dpiAwareness; earlier systems read dpiAware (system aware).
         assert by_tag.get("{http://schemas.microsoft.com/SMI/2016/WindowsSettings}dpiAwareness") == \
-            "PerMonitorV2, PerMonitor"
+            "PerMonitorV2"
         assert by_tag.get("{http://schemas.microsoft.com/SMI/2005/WindowsSettings}dpiAware") == "true"
 
 
