@@ -13,6 +13,7 @@ from tintavo_e2e import COMPACT_TITLE, MAIN_CLIENT, MAIN_TITLE, RED, SCREEN_LABE
 # The compact clock's time label inside its client area: left, top, width, height.
 COMPACT_LABEL = (8, 8, 65, 17)
 GREEN = (0, 255, 0)
+CYAN = (0, 255, 255)
 KEY = (255, 0, 255)
 
 
@@ -62,7 +63,7 @@ def wait_for_position(window, x, y):
 # Staying above
 
 
-def test_stays_above_a_raised_active_window_and_has_no_taskbar_entry(clock, x_clients):
+def test_stays_above_a_raised_active_window_and_brings_a_covered_about_window_forward(clock, x_clients):
     window = clock.start_main(18, 9)
     outer = e2e.geometry(window)
 
@@ -88,6 +89,16 @@ def test_stays_above_a_raised_active_window_and_has_no_taskbar_entry(clock, x_cl
     state = wait_for_state(window)
     assert "_NET_WM_STATE_ABOVE" in state, f"not marked to stay above others: {state}"
     assert "_NET_WM_STATE_SKIP_TASKBAR" in state, f"has a taskbar entry: {state}"
+
+    # An open About window that the other window covers comes to the front when chosen again.
+    e2e.choose("About", "Tintavo")
+    about = e2e.wait_for_window("About Digital Tintavo", timeout=5)
+    spot = (356 + 4, 388 + 4)  # inside the About window's cyan client area, under the other window's edge
+    e2e.run(["xdotool", "windowactivate", "--sync", str(logo), "windowraise", str(logo)])
+    e2e.wait_for_screen(lambda im: im.pixel(*spot) == GREEN, timeout=5, what="the About window covered")
+    e2e.choose("About", "Tintavo")
+    e2e.wait_for_screen(lambda im: im.pixel(*spot) == CYAN, timeout=5, what="the About window in front")
+    assert e2e.find_windows("About Digital Tintavo") == [about]
 
 
 # ---------------------------------------------------------------------------------------------------
