@@ -57,21 +57,17 @@ void ClockForm::ShowTimeText() {
 void ClockForm::ApplyColorSchedule() {
     // The displayed hour and the minute of one fresh reading: an hour text left from an earlier reading
     // would join the old hour to the new minute (at midnight "11" with minute 0, for a whole hour).
-    const TimeOfDay now = clock_();
-    text_ = FormatTimeText(now);
+    const TimeOfDay now = UpdateTimeText();
     if (const std::optional<Colour> colour = ScheduleColor(text_.Hour(), now.minute)) SetBackColor(*colour);
 }
 
 void ClockForm::ClockChanged() {
     // The clock was set or the computer slept: show the time and its colour at once, and make sure the
     // timers tick (one that stopped ticking is created anew; a running one keeps its countdown).
-    UpdateTimeText();
+    ApplyColorSchedule(); // refreshes the time text from the same reading
     ShowTimeText();
-    ApplyColorSchedule();
-    for (Timer* timer : {&tmrTime, &tmrBlinker, &Timer1}) {
-        timer->SetEnabled(true);
-        timer->Rearm();
-    }
+    for (Timer* timer : {&tmrTime, &tmrBlinker, &Timer1})
+        timer->KeepTicking();
 }
 
 } // namespace tintavo

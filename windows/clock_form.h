@@ -34,7 +34,12 @@ private:
     void tmrTime_Timer();
     void tmrBlinker_Timer();
     void Timer1_Timer() { ApplyColorSchedule(); }
-    void UpdateTimeText() { text_ = FormatTimeText(clock_()); }
+    // Takes one reading of the clock into the time text; gives the reading.
+    TimeOfDay UpdateTimeText() {
+        const TimeOfDay now = clock_();
+        text_ = FormatTimeText(now);
+        return now;
+    }
     void ShowTimeText();
     void ApplyColorSchedule();
 

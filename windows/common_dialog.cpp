@@ -3,6 +3,7 @@
 #include "windows/common_dialog.h"
 
 #include "windows/res/resource.h"
+#include "windows/system_call.h"
 
 #include <cwchar>
 
@@ -64,13 +65,8 @@ using ChooseColorFunction = BOOL(WINAPI*)(LPCHOOSECOLORW);
 // it cannot be loaded. Loaded under the dialog's activation context, so its imports resolve to
 // Common Controls 6 too.
 ChooseColorFunction SystemChooseColor() {
-    static const ChooseColorFunction chooseColor = []() -> ChooseColorFunction {
-        HMODULE library = LoadSystemLibrary(L"comdlg32.dll");
-        if (!library) return nullptr;
-        // Through a generic function pointer: a direct cast between function types draws a warning.
-        return reinterpret_cast<ChooseColorFunction>(
-            reinterpret_cast<void (*)()>(GetProcAddress(library, "ChooseColorW")));
-    }();
+    static const auto chooseColor =
+        SystemCall<ChooseColorFunction>(LoadSystemLibrary(L"comdlg32.dll"), "ChooseColorW");
     return chooseColor;
 }
 

@@ -1,30 +1,25 @@
 // Screen DPI of windows, through the Windows 10 calls where they exist.
 #include "windows/dpi.h"
 
+#include "windows/system_call.h"
+
 namespace tintavo::dpi {
 
 namespace {
 
 // The user32 calls that only Windows 10 has, looked up once; null where the system lacks them.
 struct User32Dpi {
-    UINT(WINAPI* getDpiForWindow)(HWND) = nullptr;
-    UINT(WINAPI* getDpiForSystem)() = nullptr;
-    BOOL(WINAPI* adjustWindowRectExForDpi)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
-    int(WINAPI* getSystemMetricsForDpi)(int, UINT) = nullptr;
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    using GetDpiForSystemFn = UINT(WINAPI*)();
+    using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
 
-    User32Dpi() {
-        const HMODULE user32 = GetModuleHandleW(L"user32.dll"); // loaded with the program
-        Find(user32, "GetDpiForWindow", getDpiForWindow);
-        Find(user32, "GetDpiForSystem", getDpiForSystem);
-        Find(user32, "AdjustWindowRectExForDpi", adjustWindowRectExForDpi);
-        Find(user32, "GetSystemMetricsForDpi", getSystemMetricsForDpi);
-    }
-
-    template <typename Function> static void Find(HMODULE module, const char* name, Function& function) {
-        // GetProcAddress gives every export as a FARPROC; the cast restores the export's real type.
-        function = module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                          : nullptr;
-    }
+    GetDpiForWindowFn getDpiForWindow = SystemCall<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
+    GetDpiForSystemFn getDpiForSystem = SystemCall<GetDpiForSystemFn>(L"user32.dll", "GetDpiForSystem");
+    AdjustWindowRectExForDpiFn adjustWindowRectExForDpi =
+        SystemCall<AdjustWindowRectExForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
+    GetSystemMetricsForDpiFn getSystemMetricsForDpi =
+        SystemCall<GetSystemMetricsForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
 };
 
 const User32Dpi& Calls() {

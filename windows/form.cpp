@@ -80,10 +80,9 @@ COLORREF ToRgb(Colour colour) {
 
 // ---- Text windows --------------------------------------------------------------------------------------
 
-void TextWindow::Create(HWND parent, const RECT& bounds, const wchar_t* text) {
-    window_ = CreateWindowExW(0, L"STATIC", text, WS_CHILD | WS_VISIBLE | SS_LEFT, bounds.left, bounds.top,
-                              bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
+void TextWindow::Create(HWND parent, const wchar_t* text) {
+    window_ = CreateWindowExW(0, L"STATIC", text, WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0, parent,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!window_) return; // the form still shows the text; only screen readers miss it
     SetWindowLongPtrW(window_, GWLP_USERDATA, GetWindowLongPtrW(window_, GWLP_WNDPROC));
     SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SilentStatic));
@@ -113,14 +112,14 @@ void TextWindow::Move(const RECT& bounds) const {
 Control::Control(Form& owner) : owner_{owner} { owner.controls_.push_back(this); }
 
 void Frame::Load() {
-    text_.Create(owner_.Handle(), TwipsToPixels(design_.bounds, owner_.Dpi()), design_.caption);
+    text_.Create(owner_.Handle(), design_.caption);
     text_.SendToBack(); // a screen reader exploring by pointer finds the labels in the frame, not the frame
     Rescale();
 }
 
 void Frame::Rescale() {
     font_ = CreateFontFrom(design_.font, owner_.Dpi());
-    text_.Move(TwipsToPixels(design_.bounds, owner_.Dpi()));
+    text_.Move(owner_.Pixels(design_.bounds));
 }
 
 void Frame::Unload() {
@@ -130,7 +129,7 @@ void Frame::Unload() {
 
 void Frame::Paint(HDC dc) const {
     gdi::SavedState saved{dc};
-    const RECT bounds = TwipsToPixels(design_.bounds, owner_.Dpi());
+    const RECT bounds = owner_.Pixels(design_.bounds);
     SetDCBrushColor(dc, ToRgb(design_.backColor));
     FillRect(dc, &bounds, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 
@@ -160,7 +159,7 @@ void Label::Load() {
     caption_.reserve(15); // room for any time caption, so that changing it never allocates
     foreColor_ = design_.foreColor;
     visible_ = true;
-    text_.Create(owner_.Handle(), Bounds(), caption_.c_str());
+    text_.Create(owner_.Handle(), caption_.c_str());
     Rescale();
 }
 
@@ -180,7 +179,7 @@ RECT Label::Bounds() const {
         bounds.left += container_->DesignBounds().left;
         bounds.top += container_->DesignBounds().top;
     }
-    return TwipsToPixels(bounds, owner_.Dpi());
+    return owner_.Pixels(bounds);
 }
 
 void Label::SetCaption(std::wstring_view caption) {
@@ -219,7 +218,7 @@ void Label::Paint(HDC dc) const {
     const RECT bounds = Bounds();
     gdi::SavedState saved{dc};
     if (container_) {
-        const RECT clip = TwipsToPixels(container_->DesignBounds(), owner_.Dpi());
+        const RECT clip = owner_.Pixels(container_->DesignBounds());
         IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
     }
     IntersectClipRect(dc, bounds.left, bounds.top, bounds.right, bounds.bottom);
@@ -268,12 +267,13 @@ bool Timer::Create() {
     return create_(owner_.Handle(), id_, intervalMs_) != 0;
 }
 
-void Timer::Rearm() {
+void Timer::KeepTicking() {
     // The tick count moves in steps of up to 16 ms: a fast timer is taken for lost only after a while.
     constexpr ULONGLONG kShortestGap = 250;
-    if (!running_ || GetTickCount64() - lastTick_ <= (std::max)(2ull * intervalMs_, kShortestGap)) return;
+    if (!owner_.IsLoaded()) return;
+    if (running_ && GetTickCount64() - lastTick_ <= (std::max)(2ull * intervalMs_, kShortestGap)) return;
     running_ = Create();
-    if (!running_) KillTimer(owner_.Handle(), id_); // whatever may be left of the old one
+    if (!running_) KillTimer(owner_.Handle(), id_); // whatever may be left of an old one
 }
 
 // ---- Form ----------------------------------------------------------------------------------------------
@@ -350,9 +350,9 @@ void Form::Load() {
     dpi_ = dpi::ForSystem();            // until the window exists and knows its monitor
     const RECT outer = OuterRect(dpi_); // around a client area at (0, 0)
     int x = CW_USEDEFAULT, y = 0;
-    if (design_.clientOrigin) {
-        x = Pixels(design_.clientOrigin->x) + outer.left;
-        y = Pixels(design_.clientOrigin->y) + outer.top;
+    if (const std::optional<POINT> origin = DesignOrigin()) {
+        x = origin->x + outer.left;
+        y = origin->y + outer.top;
     }
     minTrackSize_ = {outer.right - outer.left, outer.bottom - outer.top};
 
@@ -369,10 +369,7 @@ void Form::Load() {
     }
 
     dpi_ = dpi::ForWindow(window_);
-    std::optional<POINT> origin;
-    if (design_.clientOrigin)
-        origin = POINT{Pixels(design_.clientOrigin->x), Pixels(design_.clientOrigin->y)};
-    FitClientArea(origin);
+    FitClientArea(DesignOrigin());
 
     ++loadedCount_;
     for (Control* control : controls_)
@@ -400,6 +397,11 @@ void Form::SetBackColor(Colour colour) {
     if (colour == backColor_) return;
     backColor_ = colour;
     if (IsLoaded()) InvalidateRect(window_, nullptr, FALSE);
+}
+
+std::optional<POINT> Form::DesignOrigin() const {
+    if (!design_.clientOrigin) return std::nullopt;
+    return POINT{Pixels(design_.clientOrigin->x), Pixels(design_.clientOrigin->y)};
 }
 
 void Form::FitClientArea(std::optional<POINT> origin) {

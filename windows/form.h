@@ -50,8 +50,8 @@ gdi::Font CreateFontFrom(const FontDesign& font, UINT dpi);
 // proxy reads as the name of the object. Without SS_NOTIFY it lets every press through to the form.
 class TextWindow {
 public:
-    void Create(HWND parent, const RECT& bounds, const wchar_t* text);
-    void Forget() { window_ = nullptr; } // its parent destroys it
+    void Create(HWND parent, const wchar_t* text); // placed by Move
+    void Forget() { window_ = nullptr; }           // its parent destroys it
     HWND Handle() const { return window_; }
     void SetText(const wchar_t* text) const;
     void SetVisible(bool visible) const;
@@ -127,7 +127,6 @@ public:
     void SetVisible(bool visible);
     RECT Bounds() const; // in the form's client area, in pixels
     HFONT Font() const { return font_.get(); }
-    HWND TextHandle() const { return text_.Handle(); }
 
 private:
     void Load() override;
@@ -169,9 +168,9 @@ public:
 
     bool Enabled() const { return running_; }
     void SetEnabled(bool enabled);
-    // Makes sure an enabled timer ticks: one that has missed two intervals (in case the system dropped it)
-    // is created again; one that ticks keeps its countdown.
-    void Rearm();
+    // Makes sure the timer ticks: one that is not running, or that has missed two intervals (in case the
+    // system dropped it), is created again; one that ticks keeps its countdown.
+    void KeepTicking();
 
 private:
     friend class Form;
@@ -267,6 +266,8 @@ private:
     void Load();
     HMENU CreateMenuBar() const;
     int Pixels(int twips) const { return TwipsToPixels(twips, dpi_); }
+    RECT Pixels(const TwipsRect& rect) const { return TwipsToPixels(rect, dpi_); }
+    std::optional<POINT> DesignOrigin() const; // of the client area on the screen, at the window's DPI
     SIZE ClientSize() const { return {Pixels(design_.client.cx), Pixels(design_.client.cy)}; }
     RECT OuterRect(UINT dpi) const;
     void FitClientArea(std::optional<POINT> clientOrigin);

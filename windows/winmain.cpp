@@ -1,5 +1,6 @@
 // Program start: load the main clock and run messages until the last window has unloaded.
 #include "windows/forms.h"
+#include "windows/system_call.h"
 
 #include <windows.h>
 
@@ -7,8 +8,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // DLLs loaded from now on come from the system folder only, never the current or the exe's folder.
     // Windows 7 has the call only with KB2533623: looked up, so that the program starts without it.
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    if (auto setDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void (*)()>(
-            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories"))))
+    if (const auto setDllDirectories =
+            tintavo::SystemCall<SetDefaultDllDirectoriesFn>(L"kernel32.dll", "SetDefaultDllDirectories"))
         (void)setDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     (void)HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
 

@@ -141,8 +141,8 @@ TEST_F(FormTest, ARefusedTimerIsNotTakenForRunningAndALostOneIsCreatedAgain) {
     KillTimer(form.Handle(), 2); // the slow timer, second in the form
     PumpFor(2100);               // two intervals without a tick
     EXPECT_EQ(form.slowTicks, ticks);
-    form.fast.Rearm();
-    form.slow.Rearm();
+    form.fast.KeepTicking();
+    form.slow.KeepTicking();
     EXPECT_TRUE(PumpUntil([&] { return form.slowTicks > ticks; }, 1300));
 }
 
