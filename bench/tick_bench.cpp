@@ -73,16 +73,16 @@ BENCHMARK(CaptionChange);
 
 // The colour tick: the schedule walked for the displayed hour, the background changed when the colour
 // differs. Half-hour steps change the colour at nearly every call.
-void ColourChange(benchmark::State& state) {
-    Colour background = 0;
+void ColorChange(benchmark::State& state) {
+    Color background = 0;
     int minuteOfDay = 0;
     int changes = 0;
     const long before = allocations.load();
     for (auto _ : state) {
         const TimeText text = FormatTimeText(minuteOfDay / 60, minuteOfDay % 60);
-        if (const std::optional<Colour> colour = ScheduleColor(text.Hour(), minuteOfDay % 60);
-            colour && *colour != background) {
-            background = *colour;
+        if (const std::optional<Color> color = ScheduleColor(text.Hour(), minuteOfDay % 60);
+            color && *color != background) {
+            background = *color;
             ++changes;
         }
         benchmark::DoNotOptimize(background);
@@ -92,7 +92,7 @@ void ColourChange(benchmark::State& state) {
     state.counters["changes/op"] =
         benchmark::Counter(static_cast<double>(changes), benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(ColourChange);
+BENCHMARK(ColorChange);
 
 } // namespace
 

@@ -5,16 +5,16 @@
 
 namespace tintavo {
 
-std::optional<Colour> ScheduleColor(std::string_view hourText, int minute) {
+std::optional<Color> ScheduleColor(std::string_view hourText, int minute) {
     int hour = 0;
     const char* end = hourText.data() + hourText.size();
     const auto [last, error] = std::from_chars(hourText.data(), end, hour);
     if (hourText.empty() || error != std::errc{} || last != end) return std::nullopt;
 
-    std::optional<Colour> result;
+    std::optional<Color> result;
     for (const ScheduleEntry& entry : ColorSchedule) {
         const bool hourMatches = hour == entry.hours[0] || hour == entry.hours[1];
-        if (hourMatches && (!entry.fromHalfHour || minute >= 30)) result = entry.colour;
+        if (hourMatches && (!entry.fromHalfHour || minute >= 30)) result = entry.color;
     }
     return result;
 }

@@ -1,20 +1,18 @@
 // The background colour cycle: six hours from red to violet, with a second shade from the half hour.
 #pragma once
 
+#include "clock/color.h"
+
 #include <array>
-#include <cstdint>
 #include <optional>
 #include <string_view>
 
 namespace tintavo {
 
-// A colour value &H00BBGGRR: red in the low byte. With the top bit set it names a system colour.
-using Colour = std::uint32_t;
-
 struct ScheduleEntry {
     std::array<int, 2> hours; // one or two displayed hours; the second repeats the first for a single hour
     bool fromHalfHour;        // true: only minutes 30 to 59
-    Colour colour;
+    Color color;
 };
 
 // Tested in order; every matching entry replaces the result, so the last match wins.
@@ -41,6 +39,6 @@ inline constexpr std::array<ScheduleEntry, 18> ColorSchedule{{
 
 // The background for a displayed hour text ("0" to "12") and a clock minute, or nothing when the
 // colour should stay as it is (hour 0, or a text that is not a whole number).
-std::optional<Colour> ScheduleColor(std::string_view hourText, int minute);
+std::optional<Color> ScheduleColor(std::string_view hourText, int minute);
 
 } // namespace tintavo

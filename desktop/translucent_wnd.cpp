@@ -1,27 +1,11 @@
-// Desktop behaviours of a top-level clock window: topmost placement, a see-through key colour and
-// dragging by the client area.
+// A see-through key colour for a top-level window, where the system offers layered windows.
 #include "desktop/translucent_wnd.h"
-
-namespace tintavo::desktop {
-
-bool PlaceTopmost(WindowManager& wm, WindowHandle window) {
-    return wm.SetWindowPos(window, kHwndTopmost, 0, 0, 0, 0, kSwpNoMove | kSwpNoSize);
-}
-
-void StartDrag(WindowManager& wm, WindowHandle window, int button) {
-    constexpr int kLeftButton = 1;
-    if (button != kLeftButton) return; // right and middle presses never move the window
-    (void)wm.ReleaseCapture();         // the press captured the mouse; the move loop needs it free
-    (void)wm.SendMessageA(window, kWmNcLButtonDown, kHtCaption, 0);
-}
-
-} // namespace tintavo::desktop
 
 namespace MTranslucentWnd {
 
 using namespace tintavo::desktop;
 
-bool MakeTranslucent(WindowManager& wm, WindowHandle window, std::uint32_t colour) {
+bool MakeTranslucent(WindowManager& wm, WindowHandle window, Color color) {
     if (!IsLayeringSupported(wm)) return false;
 
     const WindowHandle target = GetTopLevelParent(wm, window);
@@ -35,7 +19,7 @@ bool MakeTranslucent(WindowManager& wm, WindowHandle window, std::uint32_t colou
     }
 
     constexpr std::uint8_t kAlphaUnused = 0; // ignored without LWA_ALPHA
-    if (wm.SetLayeredWindowAttributes(target, TranslateColor(wm, colour), kAlphaUnused, kLwaColorKey))
+    if (wm.SetLayeredWindowAttributes(target, TranslateColor(wm, color), kAlphaUnused, kLwaColorKey))
         return true;
     // Windows draws nothing of a layered window that has no attributes: back to the opaque window it was.
     (void)wm.SetWindowLongA(target, kGwlExStyle, style);
@@ -59,10 +43,9 @@ WindowHandle GetTopLevelParent(WindowManager& wm, WindowHandle window) {
     return h;
 }
 
-std::uint32_t TranslateColor(WindowManager& wm, std::uint32_t colour) {
-    constexpr std::uint32_t kSystemColourBit = 0x80000000u;
-    if ((colour & kSystemColourBit) == 0) return colour;
-    return wm.GetSysColor(static_cast<int>(colour & ~kSystemColourBit));
+Color TranslateColor(WindowManager& wm, Color color) {
+    if ((color & tintavo::kSystemColorBit) == 0) return color;
+    return wm.GetSysColor(static_cast<int>(color & ~tintavo::kSystemColorBit));
 }
 
 } // namespace MTranslucentWnd

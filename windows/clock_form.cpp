@@ -2,6 +2,7 @@
 #include "windows/clock_form.h"
 
 #include "clock/color_schedule.h"
+#include "desktop/topmost_drag.h"
 #include "desktop/translucent_wnd.h"
 #include "desktop/win32/win32_window_manager.h"
 
@@ -15,9 +16,8 @@ TimeOfDay LocalTimeOfDay() {
     return {now.wHour, now.wMinute};
 }
 
-ClockForm::ClockForm(const FormDesign& design, const Label::Design& timeLabel,
-                     std::vector<MenuDesign> menuBar)
-    : Form{design, std::move(menuBar)}, lblTime{*this, timeLabel} {}
+ClockForm::ClockForm(const FormDesign& design, const Label::Design& timeLabel, std::span<const Menu> menuBar)
+    : Form{design, menuBar}, lblTime{*this, timeLabel} {}
 
 void ClockForm::Form_Load() {
     ShowNow();
@@ -26,14 +26,14 @@ void ClockForm::Form_Load() {
     desktop::WindowManager& wm = desktop::SystemWindowManager();
     const desktop::WindowHandle window = desktop::ToHandle(Handle());
     (void)desktop::PlaceTopmost(wm, window);
-    if (!MTranslucentWnd::MakeTranslucent(wm, window, kKeyColour)) {
+    if (!MTranslucentWnd::MakeTranslucent(wm, window, kKeyColor)) {
         // Stays opaque. A window whose layered style was taken back must be drawn anew, frame and all.
         RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
     }
     UpdateTimeText();
 }
 
-void ClockForm::Form_MouseDown(int button, int /*shift*/, float /*x*/, float /*y*/) {
+void ClockForm::Form_MouseDown(MouseButton button, int /*shift*/, float /*x*/, float /*y*/) {
     desktop::StartDrag(desktop::SystemWindowManager(), desktop::ToHandle(Handle()), button);
 }
 
@@ -49,16 +49,16 @@ void ClockForm::tmrBlinker_Timer() {
 
 void ClockForm::ShowTimeText() {
     const std::string_view caption = text_.Caption(); // ASCII, at most 8 characters
-    wchar_t wide[8];
+    wchar_t wide[9] = {};
     std::copy(caption.begin(), caption.end(), wide);
-    lblTime.SetCaption({wide, caption.size()});
+    lblTime.SetCaption(wide);
 }
 
 void ClockForm::ApplyColorSchedule() {
     // The displayed hour and the minute of one fresh reading: an hour text left from an earlier reading
     // would join the old hour to the new minute (at midnight "11" with minute 0, for a whole hour).
     const TimeOfDay now = UpdateTimeText();
-    if (const std::optional<Colour> colour = ScheduleColor(text_.Hour(), now.minute)) SetBackColor(*colour);
+    if (const std::optional<Color> color = ScheduleColor(text_.Hour(), now.minute)) SetBackColor(*color);
 }
 
 void ClockForm::ClockChanged() {

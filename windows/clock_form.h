@@ -2,7 +2,11 @@
 #pragma once
 
 #include "clock/time_text.h"
+#include "windows/controls.h"
 #include "windows/form.h"
+#include "windows/timer.h"
+
+#include <string_view>
 
 namespace tintavo {
 
@@ -12,20 +16,20 @@ TimeOfDay LocalTimeOfDay();
 
 class ClockForm : public Form {
 public:
-    static constexpr Colour kKeyColour = 0x00FF00FF; // see-through and click-through
+    static constexpr Color kKeyColor = 0x00FF00FF; // see-through and click-through
 
     static void UseClock(ClockSource clock) { clock_ = clock; }
 
     const Label& TimeLabel() const { return lblTime; }
     std::string_view strHour() const { return text_.Hour(); }
     std::string_view strMinute() const { return text_.Minute(); }
-    bool ColourTimerEnabled() const { return Timer1.Enabled(); }
+    bool ColorTimerEnabled() const { return Timer1.Enabled(); }
 
 protected:
-    ClockForm(const FormDesign& design, const Label::Design& timeLabel, std::vector<MenuDesign> menuBar = {});
+    ClockForm(const FormDesign& design, const Label::Design& timeLabel, std::span<const Menu> menuBar = {});
 
     void Form_Load() override;
-    void Form_MouseDown(int button, int shift, float x, float y) override;
+    void Form_MouseDown(MouseButton button, int shift, float x, float y) override;
     void ClockChanged() override;
 
     Label lblTime;
@@ -43,9 +47,9 @@ private:
     void ShowTimeText();
     void ApplyColorSchedule();
 
-    Timer tmrTime{*this, 10, true, [this] { tmrTime_Timer(); }};
-    Timer tmrBlinker{*this, 1000, true, [this] { tmrBlinker_Timer(); }};
-    Timer Timer1{*this, 1000, false, [this] { Timer1_Timer(); }};
+    Timer tmrTime{*this, 10, true, Handler::Of<&ClockForm::tmrTime_Timer>(this)};
+    Timer tmrBlinker{*this, 1000, true, Handler::Of<&ClockForm::tmrBlinker_Timer>(this)};
+    Timer Timer1{*this, 1000, false, Handler::Of<&ClockForm::Timer1_Timer>(this)};
     TimeText text_;
 
     static inline ClockSource clock_ = &LocalTimeOfDay;

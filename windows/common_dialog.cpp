@@ -5,24 +5,9 @@
 #include "windows/res/resource.h"
 #include "windows/system_call.h"
 
-#include <cwchar>
-
 namespace tintavo {
 
 namespace {
-
-// Loads a library of the system directory only, never one found beside the exe or on the PATH.
-HMODULE LoadSystemLibrary(const wchar_t* name) {
-    if (HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return module;
-    // Windows 7 without KB2533623 does not know the flag: name the file by its full path instead.
-    if (GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
-    wchar_t path[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length + 1 + std::wcslen(name) >= MAX_PATH) return nullptr;
-    path[length] = L'\\';
-    std::wcscpy(path + length + 1, name);
-    return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
 
 // The dialog's own manifest resource asks for Common Controls 6, so that the dialog keeps its visual
 // styles while the process manifest no longer loads them at start. Made once; INVALID_HANDLE_VALUE
@@ -78,10 +63,10 @@ bool CommonDialog::SystemPrompt(CHOOSECOLORW& dialog) {
     return chooseColor && chooseColor(&dialog) != FALSE; // unavailable: as if cancelled
 }
 
-void CommonDialog::Load() {
+void CommonDialog::OnLoad(HWND /*window*/, UINT /*dpi*/) {
     flags_ = 0;
     color_ = 0;
-    customColours_.fill(RGB(255, 255, 255));
+    customColors_.fill(RGB(255, 255, 255));
 }
 
 bool CommonDialog::ShowColor() {
@@ -89,7 +74,7 @@ bool CommonDialog::ShowColor() {
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner_.Handle();
     dialog.rgbResult = ToRgb(color_);
-    dialog.lpCustColors = customColours_.data();
+    dialog.lpCustColors = customColors_.data();
     dialog.Flags = flags_;
     if (!prompt_(dialog)) return false;
     color_ = dialog.rgbResult;

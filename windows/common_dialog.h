@@ -12,27 +12,27 @@ namespace tintavo {
 class CommonDialog final : public Control {
 public:
     // Shows the colour dialog and returns true on OK; tests answer in its place (nullptr: the system's).
-    using ColourPrompt = bool (*)(CHOOSECOLORW& dialog);
-    static void UsePrompt(ColourPrompt prompt) { prompt_ = prompt ? prompt : &SystemPrompt; }
+    using ColorPrompt = bool (*)(CHOOSECOLORW& dialog);
+    static void UsePrompt(ColorPrompt prompt) { prompt_ = prompt ? prompt : &SystemPrompt; }
 
     explicit CommonDialog(Form& owner) : Control{owner} {}
 
     void SetFlags(DWORD flags) { flags_ = flags; }
-    Colour Color() const { return color_; }
+    tintavo::Color Color() const { return color_; }
 
     // Modal, owned by the form. OK stores the chosen colour in Color; Cancel leaves it as it was.
     bool ShowColor();
 
 private:
-    void Load() override;
+    void OnLoad(HWND window, UINT dpi) override;
     // The system's dialog, its library loaded on first use; false (as Cancel) when it cannot be loaded.
     static bool SystemPrompt(CHOOSECOLORW& dialog);
 
     DWORD flags_ = 0;
-    Colour color_ = 0;
-    std::array<COLORREF, 16> customColours_{}; // kept while the form stays loaded
+    tintavo::Color color_ = 0;
+    std::array<COLORREF, 16> customColors_{}; // kept while the form stays loaded
 
-    static inline ColourPrompt prompt_ = &SystemPrompt;
+    static inline ColorPrompt prompt_ = &SystemPrompt;
 };
 
 } // namespace tintavo

@@ -1,11 +1,17 @@
-// Screen DPI of windows: the calls that Windows 10 added, looked up at run time with a fallback to the
-// screen DPI, so that the program still starts on Windows 7 and 8.1.
+// Screen DPI and the designer's units. The DPI calls that Windows 10 added are looked up at run time with
+// a fallback to the screen DPI, so that the program still starts on Windows 7 and 8.1. Layouts are kept in
+// twips and points, as designed, and turned into pixels here, at each window's own DPI.
 #pragma once
+
+#include "windows/gdi.h"
 
 #include <windows.h>
 
-namespace tintavo::dpi {
+namespace tintavo {
 
+namespace dpi {
+
+// The DPI at 100 % scale: 15 twips to a pixel, a 9.75-point font 13 pixels tall.
 inline constexpr UINT kDefault = 96;
 
 // The DPI the system lays out for: the primary screen's, fixed for the process.
@@ -17,4 +23,32 @@ RECT OuterRect(RECT client, DWORD style, bool menu, DWORD exStyle, UINT dpi);
 // A system metric as it is at this DPI.
 int SystemMetric(int index, UINT dpi);
 
-} // namespace tintavo::dpi
+} // namespace dpi
+
+// Layout units as designed: 1,440 twips to the inch.
+struct TwipsPoint {
+    int x, y;
+};
+struct TwipsSize {
+    int cx, cy;
+};
+struct TwipsRect {
+    int left, top, width, height;
+};
+
+// Twips to pixels at a DPI, rounded half away from zero as MulDiv rounds.
+int TwipsToPixels(int twips, UINT dpi);
+POINT TwipsToPixels(TwipsPoint point, UINT dpi);
+// The edges are converted, not the size, so that neighbouring items stay flush at every DPI.
+RECT TwipsToPixels(const TwipsRect& rect, UINT dpi);
+
+struct FontDesign {
+    const wchar_t* face;
+    double points;
+    int weight = FW_NORMAL;
+    BYTE family = FF_DONTCARE;
+};
+// The font at its design size in points, for a window at this DPI.
+gdi::Font CreateFontFrom(const FontDesign& font, UINT dpi);
+
+} // namespace tintavo

@@ -5,9 +5,9 @@ namespace tintavo {
 
 namespace {
 
-constexpr Colour kWhite = 0x00FFFFFF;
-constexpr Colour kCyan = 0x00FFFF00;
-constexpr Colour kDialogText = SystemColour(COLOR_BTNTEXT);
+constexpr Color kWhite = 0x00FFFFFF;
+constexpr Color kCyan = 0x00FFFF00;
+constexpr Color kDialogText = SystemColor(COLOR_BTNTEXT);
 constexpr FontDesign kDialogFont{L"MS Sans Serif", 8}; // the classic dialog font
 
 // ---- Layouts, in twips and points as designed --------------------------------------------------------
@@ -30,7 +30,7 @@ const FormDesign kCompactDesign{
     .caption = L"Quorvin Clock",
     .client = {1230, 450},
     .clientOrigin = std::nullopt, // the system's default place
-    .backColor = SystemColour(COLOR_BTNFACE),
+    .backColor = SystemColor(COLOR_BTNFACE),
 };
 const Label::Design kCompactTime{
     .bounds = {120, 120, 975, 255},
@@ -116,17 +116,8 @@ MakerAboutForm& Form2() {
 
 // ---- frmMain -------------------------------------------------------------------------------------------
 
-// clang-format off
-MainClockForm::MainClockForm()
-    : ClockForm{kMainDesign, kMainTime, {
-          {L"File",  {{L"Font",        [this] { font_Click(); }},
-                      {L"Display",     [this] { display_Click(); }},
-                      {L"Close",       [this] { close_Click(); }},
-                      {L"Small",       [this] { small_Click(); }}}},
-          {L"About", {{L"Tintavo",     [this] { clock_Click(); }},
-                      {L"ZuziradOdor", [this] { zuziradodor_Click(); }}}},
-      }} {}
-// clang-format on
+// The menu bar is a member, made after the base: the form reads it when it loads, not before.
+MainClockForm::MainClockForm() : ClockForm{kMainDesign, kMainTime, menuBar_} {}
 
 void MainClockForm::font_Click() {
     CommonDialog1.SetFlags(CC_RGBINIT); // open with the current colour selected
@@ -144,7 +135,7 @@ void MainClockForm::close_Click() {
 void MainClockForm::small_Click() {
     Form3().Show(); // first, so that a clock window is always loaded
     // A Small taken while the compact clock hands back to this window finds it unloading: this one stays.
-    if (Form3().IsLoaded() && !Form3().IsUnloading()) frmMain().Unload();
+    if (Form3().IsLoaded() && !Form3().IsUnloading()) frmMain().UnloadWindow();
 }
 
 void MainClockForm::clock_Click() { Form1().Show(); }
@@ -152,8 +143,8 @@ void MainClockForm::clock_Click() { Form1().Show(); }
 void MainClockForm::zuziradodor_Click() { Form2().Show(); }
 
 void MainClockForm::Form_Unload(int& /*cancel*/) {
-    Form1().Unload();
-    Form2().Unload();
+    Form1().UnloadWindow();
+    Form2().UnloadWindow();
 }
 
 // ---- Form3 ---------------------------------------------------------------------------------------------

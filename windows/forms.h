@@ -3,6 +3,10 @@
 
 #include "windows/clock_form.h"
 #include "windows/common_dialog.h"
+#include "windows/controls.h"
+#include "windows/menu_bar.h"
+
+#include <array>
 
 namespace tintavo {
 
@@ -10,7 +14,7 @@ namespace tintavo {
 class MainClockForm final : public ClockForm {
 public:
     MainClockForm();
-    const CommonDialog& ColourDialog() const { return CommonDialog1; }
+    const CommonDialog& ColorDialog() const { return CommonDialog1; }
 
 private:
     void Form_Unload(int& cancel) override;
@@ -26,6 +30,18 @@ private:
     Line Line3{*this, {3480, 1680}, {240, 1680}};
     Line Line4{*this, {3480, 240}, {3480, 1680}};
     CommonDialog CommonDialog1{*this};
+
+    const std::array<MenuItem, 4> file{{
+        {L"Font", Handler::Of<&MainClockForm::font_Click>(this)},
+        {L"Display", Handler::Of<&MainClockForm::display_Click>(this)},
+        {L"Close", Handler::Of<&MainClockForm::close_Click>(this)},
+        {L"Small", Handler::Of<&MainClockForm::small_Click>(this)},
+    }};
+    const std::array<MenuItem, 2> about{{
+        {L"Tintavo", Handler::Of<&MainClockForm::clock_Click>(this)},
+        {L"ZuziradOdor", Handler::Of<&MainClockForm::zuziradodor_Click>(this)},
+    }};
+    const std::array<Menu, 2> menuBar_{{{L"File", file}, {L"About", about}}};
 };
 
 // The compact twin of the main clock; closing it brings the main clock back.

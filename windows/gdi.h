@@ -14,6 +14,12 @@ struct ObjectDeleter {
 using Font = std::unique_ptr<std::remove_pointer_t<HFONT>, ObjectDeleter>;
 using Bitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, ObjectDeleter>;
 
+// Fills a rectangle with a solid colour through the DC's own brush: no brush to create or delete.
+inline void Fill(HDC dc, const RECT& rect, COLORREF color) {
+    SetDCBrushColor(dc, color);
+    FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
 // BeginPaint/EndPaint for one WM_PAINT.
 class PaintDc {
 public:

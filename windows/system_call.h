@@ -1,5 +1,5 @@
-// Calls that newer Windows has and older Windows lacks: looked up at run time, never bound at load, so
-// that the program still starts where they are missing.
+// Calls that newer Windows has and older Windows lacks, looked up at run time and never bound at load, so
+// that the program still starts where they are missing; and libraries loaded from the system folder only.
 #pragma once
 
 #include <windows.h>
@@ -18,5 +18,11 @@ template <typename Function> Function SystemCall(HMODULE module, const char* nam
 template <typename Function> Function SystemCall(const wchar_t* module, const char* name) {
     return SystemCall<Function>(GetModuleHandleW(module), name);
 }
+
+// Loads a library of the system folder, never one found beside the exe or on the PATH; null on failure.
+HMODULE LoadSystemLibrary(const wchar_t* name);
+
+// From now on every DLL the process loads comes from the system folder only (where Windows offers that).
+void LoadDllsFromTheSystemFolderOnly();
 
 } // namespace tintavo

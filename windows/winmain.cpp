@@ -5,12 +5,7 @@
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    // DLLs loaded from now on come from the system folder only, never the current or the exe's folder.
-    // Windows 7 has the call only with KB2533623: looked up, so that the program starts without it.
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    if (const auto setDllDirectories =
-            tintavo::SystemCall<SetDefaultDllDirectoriesFn>(L"kernel32.dll", "SetDefaultDllDirectories"))
-        (void)setDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    tintavo::LoadDllsFromTheSystemFolderOnly(); // never the current folder or the exe's
     (void)HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
 
     tintavo::frmMain().Show();

@@ -95,24 +95,4 @@ WindowManager& SystemWindowManager() {
     return instance;
 }
 
-DisplayMonitors::DisplayMonitors() {
-    const auto add = [](HMONITOR monitor, HDC, RECT*, LPARAM self) -> BOOL {
-        auto& list = *reinterpret_cast<DisplayMonitors*>(self);
-        MONITORINFO info{};
-        info.cbSize = sizeof info;
-        if (list.count_ == list.monitors_.size()) {
-            list.overflow_ = true;
-            return FALSE;
-        }
-        if (GetMonitorInfoW(monitor, &info)) {
-            const RECT& b = info.rcMonitor;
-            const RECT& w = info.rcWork;
-            list.monitors_[list.count_++] = {{b.left, b.top, b.right, b.bottom},
-                                             {w.left, w.top, w.right, w.bottom}};
-        }
-        return TRUE;
-    };
-    EnumDisplayMonitors(nullptr, nullptr, add, reinterpret_cast<LPARAM>(this));
-}
-
 } // namespace tintavo::desktop

@@ -10,8 +10,8 @@ namespace {
 
 struct Shades {
     const char* hourText;
-    Colour beforeHalf; // minutes 0 to 29
-    Colour fromHalf;   // minutes 30 to 59
+    Color beforeHalf; // minutes 0 to 29
+    Color fromHalf;   // minutes 30 to 59
 };
 
 constexpr Shades kMapping[] = {
@@ -21,7 +21,7 @@ constexpr Shades kMapping[] = {
     {"4", 0x00FF0000, 0x00D82C60}, {"11", 0x00B02657, 0x00D82C60}, {"5", 0x00B02657, 0x00D82C60},
 };
 
-TEST(ScheduleColor, GivesTheHourColourBeforeTheHalfHourAndTheShadeFromIt) {
+TEST(ScheduleColor, GivesTheHourColorBeforeTheHalfHourAndTheShadeFromIt) {
     for (const Shades& row : kMapping) {
         SCOPED_TRACE(row.hourText);
         for (int minute : {0, 1, 15, 29})
@@ -41,10 +41,10 @@ TEST(ScheduleColor, TextsThatAreNoDisplayedHourLeaveTheBackgroundAlone) {
         EXPECT_EQ(ScheduleColor(text, 10), std::nullopt) << '"' << text << '"';
 }
 
-TEST(ScheduleColor, NeverGivesTheKeyColour) {
+TEST(ScheduleColor, NeverGivesTheKeyColor) {
     for (int hour = 0; hour <= 12; ++hour)
         for (int minute = 0; minute < 60; ++minute)
-            EXPECT_NE(ScheduleColor(std::to_string(hour), minute), Colour{0x00FF00FF});
+            EXPECT_NE(ScheduleColor(std::to_string(hour), minute), Color{0x00FF00FF});
 }
 
 } // namespace

@@ -32,13 +32,13 @@ struct Call {
 };
 
 // What SetLayeredWindowAttributes last set on a window.
-struct ColourKey {
+struct ColorKey {
     std::uint32_t key;
     std::uint8_t alpha;
     std::uint32_t flags;
 
-    friend bool operator==(const ColourKey&, const ColourKey&) = default;
-    friend std::ostream& operator<<(std::ostream& out, const ColourKey& k) {
+    friend bool operator==(const ColorKey&, const ColorKey&) = default;
+    friend std::ostream& operator<<(std::ostream& out, const ColorKey& k) {
         return out << "{key 0x" << std::hex << k.key << ", alpha " << std::dec << int{k.alpha} << ", flags "
                    << k.flags << '}';
     }
@@ -60,8 +60,8 @@ public:
     std::map<WindowHandle, WindowHandle> parent;
     std::set<WindowHandle> visible;
     std::map<WindowHandle, std::int32_t> exStyle;
-    std::map<int, std::uint32_t> sysColour;
-    std::map<WindowHandle, ColourKey> colourKey;
+    std::map<int, std::uint32_t> sysColor;
+    std::map<WindowHandle, ColorKey> colorKey;
     std::uint32_t lastError = 0;
 
     // Programmed failures.
@@ -141,13 +141,13 @@ public:
                                     std::uint32_t flags) override {
         Log("SetLayeredWindowAttributes", {Wide(window), key, alpha, flags});
         if (layeredAttributesFail) return false;
-        colourKey[window] = ColourKey{key, alpha, flags};
+        colorKey[window] = ColorKey{key, alpha, flags};
         return true;
     }
 
     std::uint32_t GetSysColor(int index) override {
         Log("GetSysColor", {index});
-        return sysColour.at(index);
+        return sysColor.at(index);
     }
 
     bool ReleaseCapture() override {

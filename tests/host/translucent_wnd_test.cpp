@@ -1,4 +1,4 @@
-// Tests of the window services against a recording fake desktop.
+// Tests of the colour key against a recording fake desktop.
 #include "desktop/translucent_wnd.h"
 #include "tests/host/fake_window_manager.h"
 
@@ -12,7 +12,7 @@ namespace {
 
 using namespace tintavo::desktop;
 using tintavo::desktop::testing::Call;
-using tintavo::desktop::testing::ColourKey;
+using tintavo::desktop::testing::ColorKey;
 using tintavo::desktop::testing::FakeVersion;
 using tintavo::desktop::testing::FakeWindowManager;
 
@@ -100,7 +100,7 @@ TEST(ParentWalk, DoesNotClimbPastAHiddenWindowToAVisibleOneAbove) {
 
 // ---- Colour values ---------------------------------------------------------------------------------
 
-TEST(TranslateColor, AColourWithoutTheTopBitPassesUnchanged) {
+TEST(TranslateColor, AColorWithoutTheTopBitPassesUnchanged) {
     FakeWindowManager wm;
     EXPECT_EQ(MTranslucentWnd::TranslateColor(wm, 0x00FF00FF), 0x00FF00FFu);
     EXPECT_EQ(MTranslucentWnd::TranslateColor(wm, 0x0000000F), 0x0000000Fu);
@@ -109,9 +109,9 @@ TEST(TranslateColor, AColourWithoutTheTopBitPassesUnchanged) {
     EXPECT_TRUE(wm.CallsNamed("GetSysColor").empty());
 }
 
-TEST(TranslateColor, TheTopBitNamesASystemColour) {
+TEST(TranslateColor, TheTopBitNamesASystemColor) {
     FakeWindowManager wm;
-    wm.sysColour = {{0, 0x00C8D0D4}, {5, 0x00FFFFFF}, {15, 0x00F5F5F5}};
+    wm.sysColor = {{0, 0x00C8D0D4}, {5, 0x00FFFFFF}, {15, 0x00F5F5F5}};
     EXPECT_EQ(MTranslucentWnd::TranslateColor(wm, 0x80000005), 0x00FFFFFFu);
     EXPECT_EQ(MTranslucentWnd::TranslateColor(wm, 0x8000000F), 0x00F5F5F5u);
     EXPECT_EQ(MTranslucentWnd::TranslateColor(wm, 0x80000000), 0x00C8D0D4u); // the bit alone: index 0
@@ -121,12 +121,12 @@ TEST(TranslateColor, TheTopBitNamesASystemColour) {
 
 // ---- The colour key --------------------------------------------------------------------------------
 
-TEST(MakeTranslucent, AddsLayeredToTheExistingStyleThenKeysTheColour) {
+TEST(MakeTranslucent, AddsLayeredToTheExistingStyleThenKeysTheColor) {
     FakeWindowManager wm;
     wm.exStyle[kWindow] = 0x88; // tool window, topmost
     EXPECT_TRUE(MTranslucentWnd::MakeTranslucent(wm, kWindow, kKey));
     EXPECT_EQ(wm.exStyle[kWindow], 0x80088);
-    EXPECT_EQ(wm.colourKey[kWindow], (ColourKey{0xFF00FF, 0, 1}));
+    EXPECT_EQ(wm.colorKey[kWindow], (ColorKey{0xFF00FF, 0, 1}));
 }
 
 TEST(MakeTranslucent, ActsOnTheTopLevelParentNotTheGivenWindow) {
@@ -137,15 +137,15 @@ TEST(MakeTranslucent, ActsOnTheTopLevelParentNotTheGivenWindow) {
     EXPECT_TRUE(MTranslucentWnd::MakeTranslucent(wm, kWindow, kKey));
     EXPECT_EQ(wm.exStyle[kParent], 0x80080);
     EXPECT_EQ(wm.exStyle[kWindow], 0x4);
-    EXPECT_EQ(wm.colourKey.count(kWindow), 0u);
-    EXPECT_EQ(wm.colourKey[kParent], (ColourKey{0xFF00FF, 0, 1}));
+    EXPECT_EQ(wm.colorKey.count(kWindow), 0u);
+    EXPECT_EQ(wm.colorKey[kParent], (ColorKey{0xFF00FF, 0, 1}));
 }
 
-TEST(MakeTranslucent, KeysTheCurrentValueOfASystemColour) {
+TEST(MakeTranslucent, KeysTheCurrentValueOfASystemColor) {
     FakeWindowManager wm;
-    wm.sysColour = {{15, 0x00F0F0F0}};
+    wm.sysColor = {{15, 0x00F0F0F0}};
     EXPECT_TRUE(MTranslucentWnd::MakeTranslucent(wm, kWindow, 0x8000000F));
-    EXPECT_EQ(wm.colourKey[kWindow], (ColourKey{0xF0F0F0, 0, 1}));
+    EXPECT_EQ(wm.colorKey[kWindow], (ColorKey{0xF0F0F0, 0, 1}));
 }
 
 TEST(MakeTranslucent, OnASystemWithoutLayeringChangesNothing) {
@@ -162,7 +162,7 @@ TEST(MakeTranslucent, OnASystemWithoutLayeringChangesNothing) {
 }
 
 // A layered window without attributes is not drawn at all: a failed colour key must not leave one.
-TEST(MakeTranslucent, AFailedColourKeyReportsFalseAndPutsThePreviousStyleBack) {
+TEST(MakeTranslucent, AFailedColorKeyReportsFalseAndPutsThePreviousStyleBack) {
     for (const std::int32_t previous : {0x88, 0}) {
         FakeWindowManager wm;
         wm.exStyle[kWindow] = previous;
@@ -182,43 +182,17 @@ TEST(MakeTranslucent, APreviousStyleOfZeroIsNoFailure) {
     wm.lastError = 5; // left over from an earlier, unrelated call
     EXPECT_TRUE(MTranslucentWnd::MakeTranslucent(wm, kWindow, kKey));
     EXPECT_EQ(wm.exStyle[kWindow], 0x80000);
-    EXPECT_EQ(wm.colourKey[kWindow], (ColourKey{0xFF00FF, 0, 1}));
+    EXPECT_EQ(wm.colorKey[kWindow], (ColorKey{0xFF00FF, 0, 1}));
 }
 
-TEST(MakeTranslucent, AFailedStyleWriteStopsBeforeTheColourKey) {
+TEST(MakeTranslucent, AFailedStyleWriteStopsBeforeTheColorKey) {
     FakeWindowManager wm;
     wm.exStyle[kWindow] = 0x88;
     wm.setWindowLongError = 1400; // ERROR_INVALID_WINDOW_HANDLE
     EXPECT_FALSE(MTranslucentWnd::MakeTranslucent(wm, kWindow, kKey));
     EXPECT_EQ(wm.exStyle[kWindow], 0x88);
     EXPECT_TRUE(wm.CallsNamed("SetLayeredWindowAttributes").empty());
-    EXPECT_TRUE(wm.colourKey.empty());
-}
-
-// ---- Topmost placement and dragging ----------------------------------------------------------------
-
-TEST(PlaceTopmost, JoinsTheTopmostBandWithoutMovingOrSizing) {
-    FakeWindowManager wm;
-    EXPECT_TRUE(PlaceTopmost(wm, kWindow));
-    EXPECT_EQ(wm.calls, (std::vector<Call>{{"SetWindowPos", {0x1010, -1, 0, 0, 0, 0, 3}}}));
-
-    FakeWindowManager failing;
-    failing.setWindowPosFails = true;
-    EXPECT_FALSE(PlaceTopmost(failing, kWindow));
-}
-
-TEST(StartDrag, TheLeftButtonReleasesTheCaptureThenPressesTheTitleBar) {
-    FakeWindowManager wm;
-    StartDrag(wm, kWindow, 1);
-    EXPECT_EQ(wm.calls, (std::vector<Call>{{"ReleaseCapture", {}}, {"SendMessageA", {0x1010, 0xA1, 2, 0}}}));
-}
-
-TEST(StartDrag, OtherButtonsDoNothing) {
-    for (const int button : {0, 2, 3, 4}) { // none, right, left with right, middle
-        FakeWindowManager wm;
-        StartDrag(wm, kWindow, button);
-        EXPECT_TRUE(wm.calls.empty()) << "button " << button;
-    }
+    EXPECT_TRUE(wm.colorKey.empty());
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 namespace tintavo {
 namespace {
 
-using testing::kColourTimer;
+using testing::kColorTimer;
 using testing::kTimeTimer;
 using testing::PumpFor;
 using testing::PumpUntil;
@@ -21,8 +21,8 @@ using testing::timerTicks;
 TimeOfDay now{18, 9};
 TimeOfDay TestClock() { return now; }
 
-constexpr Colour kWhite = 0x00FFFFFF;
-constexpr Colour kRed = 0x000000FF;
+constexpr Color kWhite = 0x00FFFFFF;
+constexpr Color kRed = 0x000000FF;
 
 class ClockWindowTest : public ::testing::Test {
 protected:
@@ -32,8 +32,8 @@ protected:
         timerTicks.clear();
     }
     void TearDown() override {
-        Form3().Unload(); // brings the main clock back
-        frmMain().Unload();
+        Form3().UnloadWindow(); // brings the main clock back
+        frmMain().UnloadWindow();
         QuitPosted();
     }
 
@@ -76,23 +76,23 @@ TEST_F(ClockWindowTest, MainClockOpensInItsLayoutWithTheTimeSampledButNotYetShow
     EXPECT_EQ(Form::LoadedCount(), 1);
 }
 
-TEST_F(ClockWindowTest, CaptionAfterASecondThenScheduledColourASecondAfterThat) {
+TEST_F(ClockWindowTest, CaptionAfterASecondThenScheduledColorASecondAfterThat) {
     MainClockForm& form = frmMain();
     const ULONGLONG start = GetTickCount64();
     form.Show();
-    ASSERT_TRUE(PumpUntil([&] { return form.ColourTimerEnabled(); }, 200)); // first sampling tick
-    const ULONGLONG colourTimerStart = GetTickCount64();
+    ASSERT_TRUE(PumpUntil([&] { return form.ColorTimerEnabled(); }, 200)); // first sampling tick
+    const ULONGLONG colorTimerStart = GetTickCount64();
 
     ASSERT_TRUE(PumpUntil([&] { return !form.TimeLabel().Caption().empty(); }, 1600));
     EXPECT_GE(GetTickCount64() - start, 900u);
     EXPECT_EQ(form.TimeLabel().Caption(), L"6:09 PM");
 
     ASSERT_TRUE(PumpUntil([&] { return form.BackColor() != kWhite; }, 1600));
-    EXPECT_GE(GetTickCount64() - colourTimerStart, 900u); // a whole interval of the colour timer
+    EXPECT_GE(GetTickCount64() - colorTimerStart, 900u); // a whole interval of the colour timer
     EXPECT_EQ(form.BackColor(), kRed);
 }
 
-TEST_F(ClockWindowTest, TheColourTimerKeepsFiringOnceASecondWhileReEnabledEvery10Ms) {
+TEST_F(ClockWindowTest, TheColorTimerKeepsFiringOnceASecondWhileReEnabledEvery10Ms) {
     MainClockForm& form = frmMain();
     form.Show();
     ASSERT_TRUE(PumpUntil([&] { return form.BackColor() == kRed; }, 2500));
@@ -106,16 +106,16 @@ TEST_F(ClockWindowTest, TheColourTimerKeepsFiringOnceASecondWhileReEnabledEvery1
 
     // Over three seconds: about three colour ticks, while the sampling timer re-enabled it every 10 ms.
     PumpUntil([&] { return GetTickCount64() - start >= 3000; }, 3000);
-    EXPECT_GE(TicksOf(form.Handle(), kColourTimer), 2);
-    EXPECT_LE(TicksOf(form.Handle(), kColourTimer), 4);
+    EXPECT_GE(TicksOf(form.Handle(), kColorTimer), 2);
+    EXPECT_LE(TicksOf(form.Handle(), kColorTimer), 4);
     EXPECT_GE(TicksOf(form.Handle(), kTimeTimer), 50);
 }
 
-TEST_F(ClockWindowTest, DuringHourZeroTheBackgroundKeepsItsColour) {
+TEST_F(ClockWindowTest, DuringHourZeroTheBackgroundKeepsItsColor) {
     now = {0, 20};
     MainClockForm& form = frmMain();
     form.Show();
-    ASSERT_TRUE(PumpUntil([&] { return TicksOf(form.Handle(), kColourTimer) >= 2; }, 3500));
+    ASSERT_TRUE(PumpUntil([&] { return TicksOf(form.Handle(), kColorTimer) >= 2; }, 3500));
     EXPECT_EQ(form.TimeLabel().Caption(), L"0:20 AM");
     EXPECT_EQ(form.BackColor(), kWhite);
 }
@@ -139,7 +139,7 @@ TEST_F(ClockWindowTest, CompactClockOpensInItsLayoutAtTheDefaultPlace) {
     EXPECT_EQ(client.bottom - client.top, 30);
     EXPECT_EQ(GetMenu(form.Handle()), nullptr);
     ExpectDesktopBehaviours(form.Handle());
-    EXPECT_EQ(form.BackColor(), SystemColour(COLOR_BTNFACE));
+    EXPECT_EQ(form.BackColor(), SystemColor(COLOR_BTNFACE));
     EXPECT_EQ(form.TimeLabel().ForeColor(), 0x00C0C0C0u);
     EXPECT_EQ(form.strHour(), "6");
 
@@ -147,7 +147,7 @@ TEST_F(ClockWindowTest, CompactClockOpensInItsLayoutAtTheDefaultPlace) {
     EXPECT_EQ(form.TimeLabel().Caption(), L"6:09 PM");
 }
 
-TEST_F(ClockWindowTest, EachClockWindowColoursOnlyItself) {
+TEST_F(ClockWindowTest, EachClockWindowColorsOnlyItself) {
     // Both windows are loaded, as while switching; each runs its ticks at another time of day, with no
     // messages run in between, so that each window's own colour tick is the only one that can colour it.
     frmMain().Show();
@@ -156,17 +156,17 @@ TEST_F(ClockWindowTest, EachClockWindowColoursOnlyItself) {
     const HWND compact = Form3().Handle();
     now = {18, 9};
     Tick(main, kTimeTimer); // samples the time and enables the colour timer
-    Tick(main, kColourTimer);
+    Tick(main, kColorTimer);
     now = {7, 45};
     Tick(compact, kTimeTimer);
-    Tick(compact, kColourTimer);
+    Tick(compact, kColorTimer);
     EXPECT_EQ(frmMain().BackColor(), kRed);
     EXPECT_EQ(Form3().BackColor(), 0x0098DDF8u);
 
     now = {0, 5}; // no colour for hour 0: each keeps its own
     for (const HWND window : {compact, main}) {
         Tick(window, kTimeTimer);
-        Tick(window, kColourTimer);
+        Tick(window, kColorTimer);
     }
     EXPECT_EQ(frmMain().BackColor(), kRed);
     EXPECT_EQ(Form3().BackColor(), 0x0098DDF8u);
@@ -174,7 +174,7 @@ TEST_F(ClockWindowTest, EachClockWindowColoursOnlyItself) {
 
 // A window of the test's own that unloads the main clock when its message arrives.
 LRESULT CALLBACK UnloadMainClock(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_APP) frmMain().Unload();
+    if (message == WM_APP) frmMain().UnloadWindow();
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -208,7 +208,7 @@ TEST_F(ClockWindowTest, ReloadingStartsAgainFromTheLayout) {
     GetWindowRect(form.Handle(), &moved);
     SetWindowPos(form.Handle(), nullptr, moved.left + 40, moved.top + 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 
-    form.Unload();
+    form.UnloadWindow();
     form.Show();
     EXPECT_EQ(form.BackColor(), kWhite);
     EXPECT_EQ(form.TimeLabel().Caption(), L"");
@@ -218,10 +218,10 @@ TEST_F(ClockWindowTest, ReloadingStartsAgainFromTheLayout) {
     ExpectDesktopBehaviours(form.Handle());
 }
 
-TEST_F(ClockWindowTest, TheColourComesFromOneReadingWhenTheHourTurnsBetweenTwoTicks) {
+TEST_F(ClockWindowTest, TheColorComesFromOneReadingWhenTheHourTurnsBetweenTwoTicks) {
     struct Case {
         TimeOfDay before, after;
-        Colour shown, expected;
+        Color shown, expected;
     } const cases[] = {
         {{23, 59}, {0, 0}, 0x00D82C60, 0x00D82C60}, // hour 0 keeps the 23:30 shade, not the violet of 11
         {{6, 59}, {7, 0}, 0x0094AAF8, 0x000080FF},  // orange at once, not the red of 6
@@ -234,12 +234,12 @@ TEST_F(ClockWindowTest, TheColourComesFromOneReadingWhenTheHourTurnsBetweenTwoTi
         // The colour timer's tick arrives before any sampling tick has read the new hour.
         SendMessageW(frmMain().Handle(), WM_TIMER, 3, 0);
         EXPECT_EQ(frmMain().BackColor(), c.expected) << c.after.hour;
-        frmMain().Unload();
+        frmMain().UnloadWindow();
         QuitPosted();
     }
 }
 
-TEST_F(ClockWindowTest, ASetClockOrAWakeFromSleepShowsTheTimeAndItsColourAtOnce) {
+TEST_F(ClockWindowTest, ASetClockOrAWakeFromSleepShowsTheTimeAndItsColorAtOnce) {
     MainClockForm& form = frmMain();
     form.Show(); // 18:09; the first tick would show it a second later
     struct Case {
@@ -247,7 +247,7 @@ TEST_F(ClockWindowTest, ASetClockOrAWakeFromSleepShowsTheTimeAndItsColourAtOnce)
         WPARAM event;
         TimeOfDay time;
         const wchar_t* caption;
-        Colour colour;
+        Color color;
     } const cases[] = {
         {WM_TIMECHANGE, 0, {7, 45}, L"7:45 AM", 0x0098DDF8},
         {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, {10, 10}, L"10:10 AM", 0x00FF0000},
@@ -260,7 +260,7 @@ TEST_F(ClockWindowTest, ASetClockOrAWakeFromSleepShowsTheTimeAndItsColourAtOnce)
             EXPECT_EQ(answer, TRUE);
         }
         EXPECT_EQ(form.TimeLabel().Caption(), c.caption);
-        EXPECT_EQ(form.BackColor(), c.colour);
+        EXPECT_EQ(form.BackColor(), c.color);
     }
     now = {18, 9}; // and the timers go on from there
     EXPECT_TRUE(PumpUntil(

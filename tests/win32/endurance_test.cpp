@@ -20,7 +20,7 @@ using testing::CommittedBytes;
 using testing::GdiObjectCount;
 using testing::HeapBytesInUse;
 using testing::kBlinkTimer;
-using testing::kColourTimer;
+using testing::kColorTimer;
 using testing::kTimeTimer;
 using testing::PumpFor;
 using testing::QuitPosted;
@@ -53,7 +53,7 @@ void RunMinute(int minuteOfDay) {
     const HWND window = LoadedClock().Handle();
     Tick(window, kTimeTimer); // samples the time and enables the colour timer
     Tick(window, kBlinkTimer);
-    Tick(window, kColourTimer);
+    Tick(window, kColorTimer);
     UpdateWindow(window);
 }
 
@@ -61,7 +61,7 @@ void RunMinute(int minuteOfDay) {
 struct Expected {
     int minuteOfDay;
     const wchar_t* caption;
-    Colour backColor; // 0: whatever it had before (hour 0)
+    Color backColor; // 0: whatever it had before (hour 0)
 };
 constexpr Expected kKnownMinutes[] = {
     {0 * 60 + 0, L"0:00 AM", 0},
@@ -95,8 +95,8 @@ protected:
     }
     void TearDown() override {
         CommonDialog::UsePrompt(nullptr);
-        Form3().Unload();
-        frmMain().Unload();
+        Form3().UnloadWindow();
+        frmMain().UnloadWindow();
         QuitPosted();
     }
 
@@ -137,7 +137,7 @@ protected:
 
     void RunMinuteChecked() {
         const int minuteOfDay = minutesRun_++ % (24 * 60);
-        const Colour before = LoadedClock().BackColor();
+        const Color before = LoadedClock().BackColor();
         RunMinute(minuteOfDay);
         for (const Expected& known : kKnownMinutes) {
             if (known.minuteOfDay != minuteOfDay) continue;
@@ -167,7 +167,7 @@ TEST_F(EnduranceTest, DaysOfTicksAndAThousandSwitchesLeaveNothingBehind) {
     const auto mainTimers = [] {
         const HWND main = frmMain().Handle();
         return std::set<std::pair<HWND, UINT_PTR>>{
-            {main, kTimeTimer}, {main, kBlinkTimer}, {main, kColourTimer}};
+            {main, kTimeTimer}, {main, kBlinkTimer}, {main, kColorTimer}};
     };
     EXPECT_EQ(TimersTicking(1500), mainTimers());
     const Holdings before = Now();

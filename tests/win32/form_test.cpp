@@ -1,6 +1,9 @@
 // Tests of the form layer on real windows: lifecycle, timers, press routing and painting.
 #include "windows/form.h"
 
+#include "windows/controls.h"
+#include "windows/timer.h"
+
 #include "window_test_support.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +18,7 @@ using testing::PumpFor;
 using testing::PumpUntil;
 using testing::QuitPosted;
 
-constexpr Colour kWhite = 0x00FFFFFF;
+constexpr Color kWhite = 0x00FFFFFF;
 
 class ProbeForm final : public Form {
 public:
@@ -25,8 +28,8 @@ public:
     Label label{*this, {{150, 150, 750, 300}, L"Probe", {L"Arial", 9}, 0x00000000, std::nullopt, DT_LEFT}};
     Line line{*this, {0, 1185}, {1785, 1185}};
     // The fast timer re-enables the slow one on every tick, as the clock's sampling timer does.
-    Timer fast{*this, 10, true, [this] { slow.SetEnabled(true); }};
-    Timer slow{*this, 1000, false, [this] { ++slowTicks; }};
+    Timer fast{*this, 10, true, Handler::Of<&ProbeForm::EnableSlow>(this)};
+    Timer slow{*this, 1000, false, Handler::Of<&ProbeForm::CountSlowTick>(this)};
 
     int slowTicks = 0;
     int loads = 0;
@@ -35,6 +38,8 @@ public:
     std::vector<int> buttons;
 
 private:
+    void EnableSlow() { slow.SetEnabled(true); }
+    void CountSlowTick() { ++slowTicks; }
     void Form_Load() override {
         ++loads;
         if (startCommand >= 0) ShowWindow(Handle(), startCommand);
@@ -42,25 +47,27 @@ private:
     }
     void Form_Unload(int&) override {
         ++unloads;
-        Unload(); // already unloading: must not recurse or destroy twice
+        UnloadWindow(); // already unloading: must not recurse or destroy twice
     }
-    void Form_MouseDown(int button, int, float, float) override { buttons.push_back(button); }
+    void Form_MouseDown(MouseButton button, int, float, float) override {
+        buttons.push_back(static_cast<int>(button));
+    }
 };
 
 class FormTest : public ::testing::Test {
 protected:
     void SetUp() override { form.Show(); }
     void TearDown() override {
-        form.Unload();
+        form.UnloadWindow();
         QuitPosted();
     }
 
     void Press(UINT message, int x, int y) { SendMessageW(form.Handle(), message, 0, MAKELPARAM(x, y)); }
     COLORREF PixelAt(int x, int y) {
         HDC dc = GetDC(form.Handle());
-        const COLORREF colour = GetPixel(dc, x, y);
+        const COLORREF color = GetPixel(dc, x, y);
         ReleaseDC(form.Handle(), dc);
-        return colour;
+        return color;
     }
 
     ProbeForm form;
@@ -86,11 +93,11 @@ TEST_F(FormTest, OpensWithItsClientAreaWhereAndAsLargeAsDesigned) {
 // A menu bar too long for its window wraps into two rows: the window grows, the client area does not move.
 class WrappingMenuForm final : public Form {
 public:
-    WrappingMenuForm()
-        : Form{{L"Wrap", {900, 600}, TwipsPoint{1500, 3000}, kWhite},
-               {{L"File", {{L"Open", [] {}}}},
-                {L"Edit", {{L"Copy", [] {}}}},
-                {L"About", {{L"Help", [] {}}}}}} {}
+    WrappingMenuForm() : Form{{L"Wrap", {900, 600}, TwipsPoint{1500, 3000}, kWhite}, menus} {}
+
+private:
+    static constexpr MenuItem open{L"Open", {}}, copy{L"Copy", {}}, help{L"Help", {}};
+    static constexpr Menu menus[] = {{L"File", {&open, 1}}, {L"Edit", {&copy, 1}}, {L"About", {&help, 1}}};
 };
 
 TEST(FormLayout, AWrappingMenuBarLeavesTheClientAreaItsDesignSizeAndPlace) {
@@ -102,7 +109,7 @@ TEST(FormLayout, AWrappingMenuBarLeavesTheClientAreaItsDesignSizeAndPlace) {
     RECT window{};
     GetWindowRect(form.Handle(), &window);
     EXPECT_GT(client.top - window.top, 2 * GetSystemMetrics(SM_CYMENU)); // two rows of menus above it
-    form.Unload();
+    form.UnloadWindow();
     testing::QuitPosted();
 }
 
@@ -123,7 +130,7 @@ UINT_PTR RefusingCreator(HWND window, UINT_PTR id, UINT intervalMs) {
 }
 
 TEST_F(FormTest, ARefusedTimerIsNotTakenForRunningAndALostOneIsCreatedAgain) {
-    form.Unload();
+    form.UnloadWindow();
     Timer::UseCreator(&RefusingCreator);
     refusals = 2; // the fast timer at load, then its first try after it
     form.Show();
@@ -148,7 +155,7 @@ TEST_F(FormTest, ARefusedTimerIsNotTakenForRunningAndALostOneIsCreatedAgain) {
 
 TEST_F(FormTest, TheFirstShowComesUpNormalWhateverTheProgramWasStartedWith) {
     for (const int command : {SW_SHOWMINNOACTIVE, SW_MAXIMIZE}) {
-        form.Unload();
+        form.UnloadWindow();
         form.startCommand = command; // applied just before the load's first show, as Windows does
         form.Show();
         EXPECT_TRUE(IsWindowVisible(form.Handle())) << command;
@@ -210,11 +217,11 @@ TEST_F(FormTest, UnloadLosesRunTimeChangesAndTheNextLoadStartsFromTheDesign) {
     ASSERT_TRUE(PumpUntil([&] { return form.slow.Enabled(); }, 500));
     const HWND first = form.Handle();
 
-    form.Unload();
+    form.UnloadWindow();
     EXPECT_FALSE(form.IsLoaded());
     EXPECT_FALSE(IsWindow(first));
     EXPECT_EQ(form.unloads, 1);
-    form.Unload(); // not loaded: nothing happens
+    form.UnloadWindow(); // not loaded: nothing happens
     EXPECT_EQ(form.unloads, 1);
 
     form.Show();
@@ -230,7 +237,7 @@ TEST_F(FormTest, UnloadLosesRunTimeChangesAndTheNextLoadStartsFromTheDesign) {
 TEST_F(FormTest, TheLastUnloadEndsTheMessageLoop) {
     const int others = Form::LoadedCount() - 1;
     ASSERT_EQ(others, 0);
-    form.Unload();
+    form.UnloadWindow();
     EXPECT_EQ(Form::LoadedCount(), 0);
     EXPECT_TRUE(QuitPosted());
 }

@@ -22,7 +22,7 @@ using testing::ScreenClientRect;
 TimeOfDay TestClock() { return {18, 9}; }
 
 // Stands in for the colour dialog: answers OK with a colour, or Cancel, and notes what it was shown.
-struct ColourPromptScript {
+struct ColorPromptScript {
     bool ok = true;
     COLORREF pick = RGB(0, 0, 255);
     int calls = 0;
@@ -86,8 +86,8 @@ protected:
         frmMain().Show();
     }
     void TearDown() override {
-        Form3().Unload(); // brings the main clock back
-        frmMain().Unload();
+        Form3().UnloadWindow(); // brings the main clock back
+        frmMain().UnloadWindow();
         QuitPosted();
     }
 };
@@ -110,23 +110,23 @@ TEST_F(MainCommandsTest, TheMenuBarHoldsTheCommandsInOrder) {
     }
 }
 
-TEST_F(MainCommandsTest, FontOkColoursTheTextAndTheNextOpeningStartsFromThatColour) {
+TEST_F(MainCommandsTest, FontOkColorsTheTextAndTheNextOpeningStartsFromThatColor) {
     Choose(L"File", L"Font");
     EXPECT_EQ(prompt.calls, 1);
     EXPECT_EQ(prompt.flags, static_cast<DWORD>(CC_RGBINIT));
     EXPECT_EQ(prompt.owner, frmMain().Handle());
     EXPECT_EQ(prompt.initial, RGB(0, 0, 0));
-    EXPECT_EQ(frmMain().TimeLabel().ForeColor(), Colour{RGB(0, 0, 255)});
-    EXPECT_EQ(frmMain().ColourDialog().Color(), Colour{RGB(0, 0, 255)});
+    EXPECT_EQ(frmMain().TimeLabel().ForeColor(), Color{RGB(0, 0, 255)});
+    EXPECT_EQ(frmMain().ColorDialog().Color(), Color{RGB(0, 0, 255)});
 
     prompt.pick = RGB(255, 0, 255);
     Choose(L"File", L"Font");
     EXPECT_EQ(prompt.initial, RGB(0, 0, 255));
     EXPECT_EQ(prompt.custom0, RGB(1, 2, 3)); // custom colours kept while the window is loaded
-    EXPECT_EQ(frmMain().TimeLabel().ForeColor(), Colour{RGB(255, 0, 255)});
+    EXPECT_EQ(frmMain().TimeLabel().ForeColor(), Color{RGB(255, 0, 255)});
 }
 
-TEST_F(MainCommandsTest, FontCancelLeavesTheTextColourAsItWas) {
+TEST_F(MainCommandsTest, FontCancelLeavesTheTextColorAsItWas) {
     prompt.ok = false;
     Choose(L"File", L"Font"); // first use: the text must not turn black
     EXPECT_EQ(frmMain().TimeLabel().ForeColor(), 0x00808080u);
@@ -138,8 +138,8 @@ TEST_F(MainCommandsTest, FontCancelLeavesTheTextColourAsItWas) {
     prompt.pick = RGB(255, 255, 0);
     Choose(L"File", L"Font");
     EXPECT_EQ(prompt.initial, RGB(0, 128, 0));
-    EXPECT_EQ(frmMain().TimeLabel().ForeColor(), Colour{RGB(0, 128, 0)});
-    EXPECT_EQ(frmMain().ColourDialog().Color(), Colour{RGB(0, 128, 0)});
+    EXPECT_EQ(frmMain().TimeLabel().ForeColor(), Color{RGB(0, 128, 0)});
+    EXPECT_EQ(frmMain().ColorDialog().Color(), Color{RGB(0, 128, 0)});
 }
 
 // Cancels the system's colour dialog from a timer of the test's own, once the clock had time to tick.
@@ -148,7 +148,7 @@ struct DialogSeen {
     bool ownerEnabled = true;
 } dialogSeen;
 
-void CALLBACK CancelColourDialog(HWND, UINT, UINT_PTR id, DWORD) {
+void CALLBACK CancelColorDialog(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     dialogSeen.ownerEnabled = IsWindowEnabled(frmMain().Handle()) != FALSE;
     EnumThreadWindows(
@@ -162,10 +162,10 @@ void CALLBACK CancelColourDialog(HWND, UINT, UINT_PTR id, DWORD) {
         0);
 }
 
-TEST_F(MainCommandsTest, TheRealColourDialogIsModalAndTheClockKeepsTickingMeanwhile) {
+TEST_F(MainCommandsTest, TheRealColorDialogIsModalAndTheClockKeepsTickingMeanwhile) {
     CommonDialog::UsePrompt(nullptr); // the system's dialog
     dialogSeen = {};
-    SetTimer(nullptr, 0, 1500, &CancelColourDialog);
+    SetTimer(nullptr, 0, 1500, &CancelColorDialog);
     Choose(L"File", L"Font");
     ASSERT_NE(dialogSeen.window, nullptr);
     EXPECT_FALSE(dialogSeen.ownerEnabled);
@@ -362,7 +362,7 @@ TEST_F(MainCommandsTest, ClosingTheCompactClockBringsTheMainClockBackFromItsLayo
     EXPECT_EQ(frmMain().TimeLabel().ForeColor(), 0x00808080u);
     EXPECT_TRUE(frmMain().TimeLabel().Visible());
     EXPECT_EQ(frmMain().TimeLabel().Caption(), L"");
-    EXPECT_EQ(frmMain().ColourDialog().Color(), 0u);
+    EXPECT_EQ(frmMain().ColorDialog().Color(), 0u);
     EXPECT_TRUE(GetWindowLongW(frmMain().Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_TRUE(GetWindowLongW(frmMain().Handle(), GWL_EXSTYLE) & WS_EX_LAYERED);
 

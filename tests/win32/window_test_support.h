@@ -34,7 +34,7 @@ inline int TicksOf(HWND window, UINT_PTR timer) {
 }
 
 // The clock windows' timers, numbered by the form layer in the order the windows create them.
-enum ClockTimer : UINT_PTR { kTimeTimer = 1, kBlinkTimer = 2, kColourTimer = 3 };
+enum ClockTimer : UINT_PTR { kTimeTimer = 1, kBlinkTimer = 2, kColorTimer = 3 };
 
 // Runs one tick of a form's timer now, as the system would deliver it.
 inline void Tick(HWND window, UINT_PTR timer) { SendMessageW(window, WM_TIMER, timer, 0); }

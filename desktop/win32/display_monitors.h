@@ -1,0 +1,24 @@
+// The display monitors of the desktop and their work areas, as the system lists them now.
+#pragma once
+
+#include "desktop/reachable.h"
+
+#include <array>
+#include <cstddef>
+#include <span>
+
+namespace tintavo::desktop {
+
+// None (unknown) on a desktop with more monitors than the list holds.
+class DisplayMonitors {
+public:
+    DisplayMonitors();
+    std::span<const Monitor> All() const { return {monitors_.data(), overflow_ ? 0 : count_}; }
+
+private:
+    std::array<Monitor, 32> monitors_{};
+    std::size_t count_ = 0;
+    bool overflow_ = false;
+};
+
+} // namespace tintavo::desktop
