@@ -31,6 +31,7 @@ void ClockForm::Form_Load() {
         RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
     }
     UpdateTimeText();
+    if (NobodySees()) Pause(); // loaded while the desktop is dark or locked: shown right once it is seen
 }
 
 void ClockForm::Form_MouseDown(MouseButton button, int /*shift*/, float /*x*/, float /*y*/) {
@@ -63,11 +64,32 @@ void ClockForm::ApplyColorSchedule() {
 
 void ClockForm::ClockChanged() {
     // The clock was set or the computer slept: show the time and its colour at once, and make sure the
-    // timers tick (one that stopped ticking is created anew; a running one keeps its countdown).
+    // timers tick (one that stopped ticking is created anew; a running one keeps its countdown). While
+    // nobody sees the clock there is nothing to show; the end of the pause shows it.
+    if (NobodySees()) return;
     ApplyColorSchedule(); // refreshes the time text from the same reading
     ShowTimeText();
     for (Timer* timer : {&tmrTime, &tmrBlinker, &Timer1})
         timer->KeepTicking();
+}
+
+void ClockForm::VisibilityChanged(bool nobodySees) {
+    if (nobodySees)
+        Pause();
+    else
+        Resume();
+}
+
+void ClockForm::Pause() {
+    for (Timer* timer : {&tmrTime, &tmrBlinker, &Timer1})
+        timer->SetEnabled(false);
+}
+
+void ClockForm::Resume() {
+    ApplyColorSchedule(); // one reading for the time text and the colour
+    ShowTimeText();
+    tmrTime.SetEnabled(true); // which enables Timer1 at its first tick
+    tmrBlinker.SetEnabled(true);
 }
 
 } // namespace tintavo

@@ -5,6 +5,7 @@
 #include "windows/controls.h"
 #include "windows/form.h"
 #include "windows/timer.h"
+#include "windows/unseen.h"
 
 #include <string_view>
 
@@ -31,6 +32,7 @@ protected:
     void Form_Load() override;
     void Form_MouseDown(MouseButton button, int shift, float x, float y) override;
     void ClockChanged() override;
+    void VisibilityChanged(bool nobodySees) override;
 
     Label lblTime;
 
@@ -46,10 +48,15 @@ private:
     }
     void ShowTimeText();
     void ApplyColorSchedule();
+    // No timer runs, so nothing wakes the process for a clock nobody sees.
+    void Pause();
+    // The time and colour of this moment at once, then the timers as at load.
+    void Resume();
 
     Timer tmrTime{*this, 10, true, Handler::Of<&ClockForm::tmrTime_Timer>(this)};
     Timer tmrBlinker{*this, 1000, true, Handler::Of<&ClockForm::tmrBlinker_Timer>(this)};
     Timer Timer1{*this, 1000, false, Handler::Of<&ClockForm::Timer1_Timer>(this)};
+    UnseenNotifications unseen_{*this};
     TimeText text_;
 
     static inline ClockSource clock_ = &LocalTimeOfDay;

@@ -7,6 +7,7 @@
 #include "desktop/win32/win32_window_manager.h"
 #include "windows/gdi.h"
 #include "windows/res/resource.h"
+#include "windows/unseen.h"
 
 #include <windowsx.h>
 
@@ -19,6 +20,10 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"TintavoForm";
 constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU; // fixed thin frame, caption and close box only
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;      // small caption, no taskbar button
+
+// Why nobody can see the desktop, for the whole program: the display and the session are the same for
+// every window.
+Unseen unseen;
 
 // WM_GETMINMAXINFO arrives before WM_NCCREATE binds the object: this names the form being created. The
 // program has one thread, the one that creates every window.
@@ -154,6 +159,43 @@ void Form::SetBackColor(Color color) {
     if (IsLoaded()) InvalidateRect(window_, nullptr, FALSE);
 }
 
+// ---- Seen and unseen ----------------------------------------------------------------------------------
+
+bool Form::NobodySees() { return unseen.Any(); }
+
+void Form::TellFormsIfVisibilityChanged(bool nobodySawBefore) {
+    if (unseen.Any() == nobodySawBefore) return;
+    for (Form& form : forms_)
+        if (form.IsLoaded()) form.VisibilityChanged(unseen.Any());
+}
+
+void Form::SomeoneIsThere() {
+    const bool before = unseen.Any();
+    unseen.Clear();
+    TellFormsIfVisibilityChanged(before);
+}
+
+void Form::OnPowerBroadcast(WPARAM event, const POWERBROADCAST_SETTING* setting) {
+    if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
+        SomeoneIsThere();
+        ClockChanged();
+    } else if (event == PBT_POWERSETTINGCHANGE) {
+        if (const std::optional<DWORD> state = DisplayStateOf(setting)) {
+            const bool before = unseen.Any();
+            unseen.SetDisplayState(*state);
+            TellFormsIfVisibilityChanged(before);
+        }
+    }
+}
+
+void Form::OnSessionChange(WPARAM event, DWORD session) {
+    static const std::optional<DWORD> own = OwnSessionId();
+    if (own && session != *own) return; // another user's session
+    const bool before = unseen.Any();
+    unseen.OnSessionEvent(event);
+    TellFormsIfVisibilityChanged(before);
+}
+
 // ---- Placement -----------------------------------------------------------------------------------------
 
 std::optional<POINT> Form::DesignOrigin(UINT dpi) const {
@@ -239,6 +281,7 @@ void Form::OnPaint() {
 }
 
 void Form::OnMouseDown(MouseButton button, POINT point, WPARAM keys) {
+    SomeoneIsThere();
     // A control that takes the press keeps it, as it has no handler of its own.
     for (const Control& control : controls_)
         if (control.TakesPress(point)) return;
@@ -281,6 +324,13 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         if (HIWORD(wParam) == 0 && lParam == 0) OnCommand(LOWORD(wParam)); // menus, not accelerators
         return 0;
+    case WM_NCLBUTTONDOWN: // on the caption or the frame
+    case WM_NCRBUTTONDOWN:
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_INITMENU:
+        SomeoneIsThere();
+        break;
     case WM_MENUCHAR:
         if (HIWORD(wParam) & MF_SYSMENU) break;
         if (const LRESULT item =
@@ -297,6 +347,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_DISPLAYCHANGE:
+        SomeoneIsThere();
         KeepReachable();
         break;
     case WM_SETTINGCHANGE:
@@ -306,8 +357,11 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ClockChanged();
         return 0;
     case WM_POWERBROADCAST:
-        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) ClockChanged();
+        OnPowerBroadcast(wParam, reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam));
         return TRUE;
+    case WM_WTSSESSION_CHANGE:
+        OnSessionChange(wParam, static_cast<DWORD>(lParam));
+        return 0;
     case WM_QUERYENDSESSION:
         return TRUE; // nothing to save, nothing to ask
     case WM_ENDSESSION:

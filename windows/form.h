@@ -84,6 +84,8 @@ public:
     static void EndProgram();
     // True while EndProgram unloads the forms.
     static bool ProgramEnding() { return ending_; }
+    // True while nobody can see the desktop: its display is off, or the session is locked or disconnected.
+    static bool NobodySees();
 
 protected:
     explicit Form(const FormDesign& design, std::span<const Menu> menuBar = {});
@@ -95,6 +97,8 @@ protected:
     virtual void Form_MouseDown(MouseButton /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
     // The system clock was set, or the computer woke from sleep.
     virtual void ClockChanged() {}
+    // Nobody can see the desktop any more, or someone can again; every loaded form hears it.
+    virtual void VisibilityChanged(bool /*nobodySees*/) {}
 
     // Shows the window now, as a modeless window in its normal state, whatever show command the program
     // was started with.
@@ -115,6 +119,12 @@ private:
     void OnMouseDown(MouseButton button, POINT point, WPARAM keys);
     void OnTimer(UINT_PTR id);
     void OnCommand(UINT command);
+    void OnPowerBroadcast(WPARAM event, const POWERBROADCAST_SETTING* setting);
+    void OnSessionChange(WPARAM event, DWORD session);
+    // A press, a key or a menu on a form, a display change, a wake or a user back in the session: someone
+    // is there, whatever was missed before.
+    static void SomeoneIsThere();
+    static void TellFormsIfVisibilityChanged(bool nobodySawBefore);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     SIZE OuterSize(UINT dpi) const; // for WM_GETDPISCALEDSIZE
     void BringToFront();
