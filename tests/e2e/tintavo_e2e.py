@@ -24,6 +24,27 @@ def exe_path():
     return Path(os.environ.get("TINTAVO_EXE", REPO / "build" / "win" / "windows" / "tintavo.exe"))
 
 
+def post_message(title, message, wparam, lparam):
+    """Posts a window message to the window titled title from a process of the prefix's own (Wine never
+    sends session, power or display messages); lparam may be "session", the session id of the prefix."""
+    run(["wine", str(REPO / "build" / "win" / "tools" / "post_message.exe"), title, hex(message), str(wparam),
+         str(lparam)], timeout=30)
+
+
+def cpu_and_wakeups(pid):
+    """(user + system clock ticks, voluntary context switches summed over the threads) of a Linux process:
+    what it has cost so far, and how often it has gone to sleep waiting for something."""
+    with open(f"/proc/{pid}/stat") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()  # after the name, which may hold spaces
+    wakeups = 0
+    for status in Path(f"/proc/{pid}/task").glob("*/status"):
+        try:
+            wakeups += int(re.search(r"^voluntary_ctxt_switches:\s*(\d+)", status.read_text(), re.M).group(1))
+        except FileNotFoundError:  # the thread ended meanwhile
+            pass
+    return int(fields[11]) + int(fields[12]), wakeups
+
+
 def run(args, timeout=20, check=True, env=None):
     """Runs a command and gives its stdout as text."""
     result = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
@@ -451,6 +472,13 @@ class Clock:
 
     def running(self):
         return self.process is not None and self.process.poll() is None
+
+    def program_pid(self):
+        """The Linux pid of the program itself: the wine loader started becomes it."""
+        with open(f"/proc/{self.process.pid}/comm") as comm:
+            name = comm.read().strip()
+        assert name == self.exe.name[:15], f"process {self.process.pid} is {name}, not {self.exe.name}"
+        return self.process.pid
 
     def stop(self):
         """Ends every Wine process of the prefix (the program and anything it opened)."""
