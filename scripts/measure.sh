@@ -119,7 +119,8 @@ for ((round = 1; round <= rounds; round++)); do
     sleep "$settle"
     # The paused clock: out from over the visible one, then its session locked. The helper runs in the
     # clock's prefix, hence in its session, and waits for the window if it is not up yet.
-    xdotool search --pid "${pid[paused]}" --name "^$title\$" windowmove 700 600 >/dev/null 2>&1 || true
+    xdotool search --all --onlyvisible --pid "${pid[paused]}" --name "^$title\$" windowmove 700 600 >/dev/null 2>&1 ||
+        echo "measure: could not move the paused clock off the visible one" >&2
     WINEPREFIX=${prefix[paused]} wine "$post_message" "$title" $WM_WTSSESSION_CHANGE $WTS_SESSION_LOCK session || {
         echo "measure: could not lock the paused clock's session" >&2
         exit 1
