@@ -8,7 +8,9 @@ import conftest
 import tintavo_e2e as e2e
 from tintavo_e2e import BLACK, LABEL, MAIN_CLIENT, MAIN_TITLE, RED, SCREEN_LABEL, SETTLE_S, TEXT_GREY, WHITE
 
+BLUE = (0, 0, 255)
 VIOLET_SHADE = (96, 44, 216)
+WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK = 0x2B1, 7, 8
 
 
 def client(image):
@@ -132,6 +134,29 @@ def test_half_hour_shade(clock, hour, minute, colour, caption):
     wrong, count = layout_mismatches(client(image), colour, label_may_differ=True)
     assert count == 0, f"{count} pixels off the {colour} background with the black rectangle, e.g. {wrong}"
     wait_for_caption(caption)
+
+
+def test_a_locked_session_stops_the_clock_and_unlocking_shows_the_half_hour_at_once(clock):
+    clock.start_main(10, 29, second=48, colour=BLUE)
+    half_hour = clock.started_at + 12  # the local time was 10:29:48 (and a fraction) at the start
+    assert time.monotonic() < half_hour - 3, "the clock started too slowly to be locked before 10:30"
+    pid = clock.program_pid()
+    e2e.post_message(MAIN_TITLE, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, "session")
+    time.sleep(0.3)
+    before = e2e.cpu_and_wakeups(pid)
+    time.sleep(1.5)
+    after = e2e.cpu_and_wakeups(pid)
+    assert after == before, f"locked, the clock still runs: (processor ticks, wake-ups) {before} -> {after}"
+
+    time.sleep(max(0.0, half_hour + 0.5 - time.monotonic()))
+    assert background_is(BLUE)(e2e.screenshot()), "the half hour's colour showed before the unlock"
+    e2e.post_message(MAIN_TITLE, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, "session")
+    unlocked = time.monotonic()
+    image = e2e.wait_for_screen(
+        lambda im: (background_is(VIOLET_SHADE)(im)
+                    and e2e.text_likeness(im.within(SCREEN_LABEL), TEXT_GREY, "10:30 AM")[0] >= 0.8),
+        timeout=1.0, interval=0.02, what="10:30 AM on the half hour's violet")
+    assert image.taken_at - unlocked <= 0.5, f"10:30 showed {image.taken_at - unlocked:.2f} s after the unlock"
 
 
 def test_hour_zero_keeps_the_white_background(clock):

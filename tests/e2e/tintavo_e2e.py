@@ -24,6 +24,27 @@ def exe_path():
     return Path(os.environ.get("TINTAVO_EXE", REPO / "build" / "win" / "windows" / "tintavo.exe"))
 
 
+def post_message(title, message, wparam, lparam):
+    """Posts a window message to the window titled title from a process of the prefix's own (Wine never
+    sends session, power or display messages); lparam may be "session", the session id of the prefix."""
+    run(["wine", str(REPO / "build" / "win" / "tools" / "post_message.exe"), title, hex(message), str(wparam),
+         str(lparam)], timeout=30)
+
+
+def cpu_and_wakeups(pid):
+    """(user + system clock ticks, voluntary context switches summed over the threads) of a Linux process:
+    what it has cost so far, and how often it has gone to sleep waiting for something."""
+    with open(f"/proc/{pid}/stat") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()  # after the name, which may hold spaces
+    wakeups = 0
+    for status in Path(f"/proc/{pid}/task").glob("*/status"):
+        try:
+            wakeups += int(re.search(r"^voluntary_ctxt_switches:\s*(\d+)", status.read_text(), re.M).group(1))
+        except FileNotFoundError:  # the thread ended meanwhile
+            pass
+    return int(fields[11]) + int(fields[12]), wakeups
+
+
 def run(args, timeout=20, check=True, env=None):
     """Runs a command and gives its stdout as text."""
     result = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
@@ -452,6 +473,13 @@ class Clock:
     def running(self):
         return self.process is not None and self.process.poll() is None
 
+    def program_pid(self):
+        """The Linux pid of the program itself: the wine loader started becomes it."""
+        with open(f"/proc/{self.process.pid}/comm") as comm:
+            name = comm.read().strip()
+        assert name == self.exe.name[:15], f"process {self.process.pid} is {name}, not {self.exe.name}"
+        return self.process.pid
+
     def stop(self):
         """Ends every Wine process of the prefix (the program and anything it opened)."""
         if self.process is None:
@@ -665,50 +693,33 @@ def display_works(display):
 
 
 class VirtualDisplay:
-    """Xvfb on a free display number with openbox managing it."""
+    """Xvfb with openbox on a free display number, started and stopped by scripts/wine-env.sh as for the
+    other suites: scripts/virtual-display.sh keeps it while its input pipe stays open."""
 
-    def __init__(self, screen="1280x1024x24"):
-        self.screen = screen
-        self.xvfb = None
-        self.openbox = None
-        self.openbox_home = None
+    def __init__(self):
+        self.keeper = None
         self.display = None
 
     def start(self):
-        read_end, write_end = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen, "-nolisten", "tcp",
-             "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as numbers:
-            number = numbers.readline().strip()
-        if not number:
+        self.keeper = subprocess.Popen(["bash", str(REPO / "scripts" / "virtual-display.sh")],
+                                       stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        self.display = self.keeper.stdout.readline().strip()
+        if not self.display.startswith(":"):
             self.stop()
-            raise RuntimeError("Xvfb did not start")
-        self.display = f":{number}"
-        # openbox keeps a log and settings under XDG folders: the run's own, not the user's home.
-        self.openbox_home = tempfile.mkdtemp(prefix="tintavo-openbox.")
-        env = dict(os.environ, DISPLAY=self.display, XDG_CACHE_HOME=self.openbox_home,
-                   XDG_CONFIG_HOME=self.openbox_home)
-        self.openbox = subprocess.Popen(["openbox", "--sm-disable"], env=env,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        deadline = time.monotonic() + 10
-        while "window id" not in subprocess.run(
-                ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env, text=True,
-                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout:
-            if time.monotonic() > deadline:
-                self.stop()
-                raise RuntimeError("openbox did not start")
-            time.sleep(0.1)
+            raise RuntimeError("the virtual display did not start (scripts/virtual-display.sh)")
         return self.display
 
     def stop(self):
-        stop_process(self.openbox)
-        stop_process(self.xvfb)
-        self.openbox = self.xvfb = None
-        if self.openbox_home:
-            shutil.rmtree(self.openbox_home, ignore_errors=True)
-            self.openbox_home = None
+        """Closes the pipe, on which the script stops the display and ends."""
+        if self.keeper is None:
+            return
+        self.keeper.stdin.close()
+        try:
+            self.keeper.wait(timeout=15)
+        except subprocess.TimeoutExpired:
+            stop_process(self.keeper)
+        self.keeper.stdout.close()
+        self.keeper = None
 
 
 def make_prefix(prefix):

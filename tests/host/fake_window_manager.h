@@ -140,7 +140,8 @@ public:
     bool SetLayeredWindowAttributes(WindowHandle window, std::uint32_t key, std::uint8_t alpha,
                                     std::uint32_t flags) override {
         Log("SetLayeredWindowAttributes", {Wide(window), key, alpha, flags});
-        if (layeredAttributesFail) return false;
+        // Like the platform, refused for a window without the layered style.
+        if (layeredAttributesFail || (exStyle[window] & kWsExLayered) == 0) return false;
         colorKey[window] = ColorKey{key, alpha, flags};
         return true;
     }
