@@ -8,13 +8,13 @@ namespace tintavo {
 // ---- Text controls -------------------------------------------------------------------------------------
 
 void TextControl::OnLoad(HWND window, UINT dpi) {
-    text_.Create(window, LoadText());
+    text_.Create(window, designText_);
     Rescale(dpi);
 }
 
 void TextControl::Rescale(UINT dpi) {
     font_ = CreateFontFrom(fontDesign_, dpi);
-    bounds_ = TwipsToPixels(DesignBounds(), dpi);
+    bounds_ = TwipsToPixels(designBounds_, dpi);
     text_.Move(bounds_);
 }
 
@@ -69,18 +69,17 @@ void Label::OnLoad(HWND window, UINT dpi) {
     TextControl::OnLoad(window, dpi);
 }
 
-TwipsRect Label::DesignBounds() const {
-    TwipsRect bounds = design_.bounds;
-    if (container_) {
-        bounds.left += container_->DesignBounds().left;
-        bounds.top += container_->DesignBounds().top;
+TwipsRect Label::InForm(TwipsRect bounds, const Frame* container) {
+    if (container) {
+        bounds.left += container->DesignBounds().left;
+        bounds.top += container->DesignBounds().top;
     }
     return bounds;
 }
 
 void Label::SetCaptionText(std::wstring_view caption) {
     if (caption == caption_) return;
-    caption.copy(buffer_, kCaptionCapacity - 1);
+    std::copy(caption.begin(), caption.end(), buffer_); // it fits: SetCaption checked its size
     buffer_[caption.size()] = L'\0';
     caption_ = {buffer_, caption.size()};
     text_.SetText(buffer_);

@@ -16,11 +16,10 @@ namespace tintavo {
 // carries the text for screen readers.
 class TextControl : public Control {
 protected:
-    TextControl(Form& owner, const FontDesign& font) : Control{owner}, fontDesign_{font} {}
+    // bounds: in the form's client area, in twips; text: the design's, which the text window starts with.
+    TextControl(Form& owner, const FontDesign& font, const TwipsRect& bounds, const wchar_t* text)
+        : Control{owner}, fontDesign_{font}, designBounds_{bounds}, designText_{text} {}
 
-    // In the form's client area, in twips.
-    virtual TwipsRect DesignBounds() const = 0;
-    // Creates the text window with the text of the design; the subclass sets its own state first.
     void OnLoad(HWND window, UINT dpi) override;
     void Rescale(UINT dpi) override;
     void OnUnload() override;
@@ -30,8 +29,9 @@ protected:
     TextWindow text_;
 
 private:
-    virtual const wchar_t* LoadText() const = 0;
     FontDesign fontDesign_;
+    TwipsRect designBounds_;
+    const wchar_t* designText_;
 };
 
 // A group box with an etched border and a caption; the labels placed in it are clipped to it.
@@ -43,13 +43,13 @@ public:
         Color backColor;
         FontDesign font;
     };
-    Frame(Form& owner, const Design& design) : TextControl{owner, design.font}, design_{design} {}
+    Frame(Form& owner, const Design& design)
+        : TextControl{owner, design.font, design.bounds, design.caption}, design_{design} {}
 
-    TwipsRect DesignBounds() const override { return design_.bounds; }
+    const TwipsRect& DesignBounds() const { return design_.bounds; }
     const RECT& Bounds() const { return bounds_; }
 
 private:
-    const wchar_t* LoadText() const override { return design_.caption; }
     void OnLoad(HWND window, UINT dpi) override;
     void Rescale(UINT dpi) override;
     void Paint(HDC dc) const override;
@@ -73,7 +73,8 @@ public:
     static constexpr std::size_t kCaptionCapacity = 16;
 
     Label(Form& owner, const Design& design, const Frame* container = nullptr)
-        : TextControl{owner, design.font}, design_{design}, container_{container} {}
+        : TextControl{owner, design.font, InForm(design.bounds, container), design.caption}, design_{design},
+          container_{container} {}
 
     std::wstring_view Caption() const { return caption_; }
     // A text of at most kCaptionCapacity characters with its terminator; a larger array does not compile.
@@ -89,8 +90,7 @@ public:
     HFONT Font() const { return font_.get(); }
 
 private:
-    TwipsRect DesignBounds() const override;
-    const wchar_t* LoadText() const override { return design_.caption; }
+    static TwipsRect InForm(TwipsRect bounds, const Frame* container);
     void OnLoad(HWND window, UINT dpi) override;
     void Paint(HDC dc) const override;
     bool TakesPress(POINT point) const override;

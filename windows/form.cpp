@@ -392,6 +392,7 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         form->window_ = nullptr;
         return DefWindowProcW(window, message, wParam, lParam);
     }
+#if defined(__cpp_exceptions) || defined(_CPPUNWIND)
     try {
         return form->HandleMessage(message, wParam, lParam);
     } catch (...) {
@@ -400,6 +401,9 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         RaiseFailFastException(nullptr, nullptr, 0);
         return 0;
     }
+#else
+    return form->HandleMessage(message, wParam, lParam); // built without exceptions: none can come
+#endif
 }
 
 } // namespace tintavo

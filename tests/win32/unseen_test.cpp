@@ -75,7 +75,8 @@ protected:
         ClockForm::UseClock(&TestClock);
     }
     void TearDown() override {
-        SendMessageW(frmMain().Handle(), WM_DISPLAYCHANGE, 32, 0); // nobody stays paused for the next test
+        frmMain().Show(); // the pause is the program's: a window ends it for the next test
+        SendMessageW(frmMain().Handle(), WM_DISPLAYCHANGE, 32, 0);
         Form3().UnloadWindow();
         frmMain().UnloadWindow();
         QuitPosted();
