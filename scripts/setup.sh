@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the static analysis, the Wine runs and the end-to-end tests need;
-# quick when all are there.
+# Installs the Debian packages the build, the static analysis, the Wine runs, the end-to-end tests and the
+# release need; quick when all are there.
 set -euo pipefail
 
 packages=(
@@ -10,6 +10,7 @@ packages=(
     xvfb openbox xdotool x11-utils x11-apps imagemagick
     python3-pefile python3-pytest
     clang-tidy cppcheck libbenchmark-dev
+    osslsigncode openssl
 )
 
 missing=()
