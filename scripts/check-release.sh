@@ -4,7 +4,8 @@
 # with a throwaway certificate made for this run. Fails unless the two dist/ folders hold the same bytes;
 # the signature verifies against the throwaway root; removing it gives back the other build's unsigned
 # exe; attaching the published signature to that exe gives the signed one; a changed byte breaks it; the
-# sums check; and the zip holds the signed exe and the two texts with Windows line endings.
+# sums check; the zip holds the signed exe and the two texts with Windows line endings; and the winget
+# and Scoop manifests name the zip's hash and the exe's version.
 #   scripts/check-release.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -87,7 +88,8 @@ if osslsigncode verify -CAfile "$keys/root.pem" -in "$sig/changed.exe" >/dev/nul
 fi
 
 /usr/bin/python3 - "$a/dist" <<'PY'
-import pathlib, sys, zipfile
+import hashlib, json, pathlib, sys, zipfile
+import pefile, yaml
 
 dist = pathlib.Path(sys.argv[1])
 [archive] = dist.glob("*.zip")
@@ -97,6 +99,43 @@ assert z.read("tintavo.exe") == (dist / "tintavo.exe").read_bytes(), "the zip do
 for name in z.namelist()[1:]:
     text = z.read(name)
     assert text.count(b"\r\n") == text.count(b"\n") > 0, f"{name} does not have CRLF line endings"
+
+# The manifests: their fields, the zip's hash, and the version and names of the exe's version block.
+pe = pefile.PE(str(dist / "tintavo.exe"))
+block = {k.decode(): v.decode() for fi in pe.FileInfo[0] if hasattr(fi, "StringTable")
+         for k, v in fi.StringTable[0].entries.items()}
+version, digest = block["ProductVersion"], hashlib.sha256(archive.read_bytes()).hexdigest()
+winget = {}
+for path in (dist / "winget").glob("*.yaml"):
+    text = path.read_text(encoding="utf-8")
+    m = yaml.safe_load(text)
+    kind = m["ManifestType"]
+    schema = f"# yaml-language-server: $schema=https://aka.ms/winget-manifest.{kind}.1.12.0.schema.json\n"
+    assert text.startswith(schema), f"{path.name}: no schema line"
+    assert (m["ManifestVersion"], m["PackageVersion"]) == ("1.12.0", version), path.name
+    assert path.name.startswith(m["PackageIdentifier"] + "."), path.name
+    winget[kind] = m
+assert sorted(winget) == ["defaultLocale", "installer", "version"], sorted(winget)
+assert len({m["PackageIdentifier"] for m in winget.values()}) == 1
+locale, installer = winget["defaultLocale"], winget["installer"]
+assert (locale["Publisher"], locale["PackageName"]) == (block["CompanyName"], block["ProductName"])
+assert locale["PackageLocale"] == winget["version"]["DefaultLocale"]
+assert locale["License"] and locale["ShortDescription"]
+assert (installer["InstallerType"], installer["NestedInstallerType"]) == ("zip", "portable")
+[nested] = installer["NestedInstallerFiles"]
+assert nested["RelativeFilePath"] == "tintavo.exe" and nested["PortableCommandAlias"]
+[x64] = installer["Installers"]
+assert x64["Architecture"] == "x64" and x64["InstallerUrl"].endswith("/" + archive.name)
+assert x64["InstallerSha256"] == digest.upper(), "winget: not the zip's hash"
+
+scoop = json.loads((dist / "scoop" / "tintavo.json").read_text(encoding="utf-8"))
+assert scoop["version"] == version and all(scoop[k] for k in ("description", "homepage", "license", "checkver"))
+url, hash_ = scoop["architecture"]["64bit"]["url"], scoop["architecture"]["64bit"]["hash"]
+assert url.endswith("/" + archive.name) and hash_ == digest, "scoop: not the zip or not its hash"
+assert scoop["bin"] == "tintavo.exe" and scoop["shortcuts"] == [["tintavo.exe", "Tintavo"]]
+update = scoop["autoupdate"]
+assert update["architecture"]["64bit"]["url"] == url.replace(version, "$version")
+assert update["hash"]["url"] == url.replace(version, "$version").rsplit("/", 1)[0] + "/SHA256SUMS"
 PY
 
-echo "check-release: the two builds are identical, signed soundly (both took $SECONDS s)"
+echo "check-release: the two builds are identical, signed soundly, with manifests (both took $SECONDS s)"

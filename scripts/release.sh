@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the release of tintavo.exe from scratch (build/release, Release, the mingw-w64 toolchain) and
 # packs it for Windows users into dist/: tintavo-VERSION-win64.zip (tintavo.exe, ReadMe.txt, License.txt),
-# a copy of tintavo.exe, its detached signature tintavo.exe.p7s when it is signed, and SHA256SUMS for
-# these. VERSION is TINTAVO_VERSION_STRING of windows/res/version.h, as the exe's version block shows it.
+# a copy of tintavo.exe, its detached signature tintavo.exe.p7s when it is signed, SHA256SUMS for these,
+# and the winget (dist/winget/) and Scoop (dist/scoop/) manifests of the zip. VERSION is
+# TINTAVO_VERSION_STRING of windows/res/version.h, as the exe's version block shows it.
 #
 # Two runs on the same sources give the same bytes, wherever the tree lies: the exe's link time, its
 # signing time and the zip entries' times are SOURCE_DATE_EPOCH (by default the time of the checked-out
@@ -15,7 +16,10 @@
 #   TINTAVO_SIGN_PKCS11_MODULE       the token's PKCS#11 module (.so) and
 #   TINTAVO_SIGN_PKCS11_CERT         the certificate chain as a PEM file;
 #   TINTAVO_SIGN_PASSWORD          the PKCS#12 file's password or the token's PIN;
-#   TINTAVO_SIGN_TIMESTAMP_URL     an RFC 3161 time-stamping service to countersign the signature.
+#   TINTAVO_SIGN_TIMESTAMP_URL     an RFC 3161 time-stamping service to countersign the signature;
+#   TINTAVO_RELEASE_URL            the download folder the manifests name, {version} standing for VERSION
+#                                  (default https://tintavo.test/releases/download/v{version});
+#   TINTAVO_HOMEPAGE               the homepage the manifests name (default https://tintavo.test/).
 # Without a key the release is unsigned, as it says.
 #   scripts/release.sh
 set -euo pipefail
@@ -92,6 +96,10 @@ fi
 
 /usr/bin/python3 tools/make_release_zip.py --version "$version" --time "$SOURCE_DATE_EPOCH" \
     --exe "$exe" "${signature[@]}" --readme docs/ReadMe-Windows.txt --licence LICENSE --out dist
+/usr/bin/python3 tools/make_manifests.py --header windows/res/version.h --licence LICENSE \
+    --zip "dist/tintavo-$version-win64.zip" --time "$SOURCE_DATE_EPOCH" \
+    --url "${TINTAVO_RELEASE_URL:-https://tintavo.test/releases/download/v{version}}" \
+    --homepage "${TINTAVO_HOMEPAGE:-https://tintavo.test/}" --out dist
 
 size=$(stat -c %s dist/tintavo.exe)
 echo "release: tintavo $version, tintavo.exe $size bytes ($(((size + 1023) / 1024)) KiB)"
@@ -100,5 +108,5 @@ if ((${#sign[@]})); then
 else
     echo "release: tintavo.exe is NOT signed (no TINTAVO_SIGN_PKCS12 or TINTAVO_SIGN_PKCS11_URI given)"
 fi
-ls -l dist
+ls -lR dist
 cat dist/SHA256SUMS

@@ -8,7 +8,7 @@ packages=(
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine64 fonts-wine fonts-liberation
     xvfb openbox xdotool x11-utils x11-apps imagemagick
-    python3-pefile python3-pytest
+    python3-pefile python3-pytest python3-yaml
     clang-tidy cppcheck libbenchmark-dev
     osslsigncode openssl
 )
