@@ -138,4 +138,9 @@ assert update["architecture"]["64bit"]["url"] == url.replace(version, "$version"
 assert update["hash"]["url"] == url.replace(version, "$version").rsplit("/", 1)[0] + "/SHA256SUMS"
 PY
 
+# A tag that does not name the version stops the release before it builds anything.
+if (cd "$a" && TINTAVO_RELEASE_TAG=v0.0-not-this-version scripts/release.sh >"$workdir/tag.log" 2>&1); then
+    fail "release.sh made a release under a tag that is not its version"
+fi
+grep -q "is not version" "$workdir/tag.log" || { cat "$workdir/tag.log" >&2; fail "release.sh failed otherwise"; }
 echo "check-release: the two builds are identical, signed soundly, with manifests (both took $SECONDS s)"

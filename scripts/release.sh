@@ -17,6 +17,8 @@
 #   TINTAVO_SIGN_PKCS11_CERT         the certificate chain as a PEM file;
 #   TINTAVO_SIGN_PASSWORD          the PKCS#12 file's password or the token's PIN;
 #   TINTAVO_SIGN_TIMESTAMP_URL     an RFC 3161 time-stamping service to countersign the signature;
+#   TINTAVO_RELEASE_TAG            the tag being released (default: a v* tag on the checked-out commit),
+#                                  which must be v plus VERSION;
 #   TINTAVO_RELEASE_URL            the download folder the manifests name, {version} standing for VERSION
 #                                  (default https://tintavo.test/releases/download/v{version});
 #   TINTAVO_HOMEPAGE               the homepage the manifests name (default https://tintavo.test/).
@@ -32,6 +34,24 @@ if [[ -z $version ]]; then
     echo "release: no TINTAVO_VERSION_STRING in windows/res/version.h" >&2
     exit 1
 fi
+
+# The tag being released must name the version that the exe shows.
+if [[ -n ${TINTAVO_RELEASE_TAG:-} ]]; then
+    tags=("$TINTAVO_RELEASE_TAG")
+    if git rev-parse -q --verify "refs/tags/$TINTAVO_RELEASE_TAG" >/dev/null &&
+        [[ $(git rev-parse "refs/tags/$TINTAVO_RELEASE_TAG^{commit}") != $(git rev-parse HEAD) ]]; then
+        echo "release: tag $TINTAVO_RELEASE_TAG is not the checked-out commit" >&2
+        exit 1
+    fi
+else
+    mapfile -t tags < <(git tag --points-at HEAD --list 'v[0-9]*' 2>/dev/null)
+fi
+for tag in "${tags[@]}"; do
+    if [[ $tag != "v$version" ]]; then
+        echo "release: tag $tag is not version $version (TINTAVO_VERSION_STRING in windows/res/version.h)" >&2
+        exit 1
+    fi
+done
 
 # The signing key, from the environment: a PKCS#12 file, or a key on a PKCS#11 token.
 sign=()
