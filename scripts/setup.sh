@@ -12,6 +12,8 @@ packages=(
     clang-tidy cppcheck libbenchmark-dev
     osslsigncode openssl
 )
+# Node.js runs the workflow linter (scripts/lint.sh installs it with npm); one already there will do.
+command -v npm >/dev/null || packages+=(nodejs npm)
 
 missing=()
 for p in "${packages[@]}"; do
