@@ -18,7 +18,7 @@ fail() {
     exit 1
 }
 
-# A root certificate and a code-signing certificate issued by it, only for this run: the key goes with
+# A root certificate and a code-signing certificate signed by it, only for this run: the key goes with
 # $workdir.
 keys=$workdir/keys
 mkdir -m 700 "$keys"
