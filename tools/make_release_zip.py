@@ -4,8 +4,10 @@
 The zip holds tintavo.exe, ReadMe.txt and License.txt (both with CRLF line endings, for Notepad). Its
 bytes depend only on the inputs and on TIME: entries in a fixed order, every one stamped with TIME (in
 UTC, not earlier than 1980, the first time a zip entry can hold), fixed permissions, fixed compression.
+A signed exe's detached signature (--signature) is published beside them as OUT/tintavo.exe.p7s.
 
 Usage: make_release_zip.py --version VERSION --time SECONDS --exe EXE --readme TXT --licence TXT --out DIR
+                           [--signature P7S]
 """
 
 import argparse
@@ -39,6 +41,7 @@ def main(argv):
     parser.add_argument("--readme", type=pathlib.Path, required=True, help="{version} is filled in")
     parser.add_argument("--licence", type=pathlib.Path, required=True)
     parser.add_argument("--out", type=pathlib.Path, required=True)
+    parser.add_argument("--signature", type=pathlib.Path, help="the exe's detached signature (DER)")
     args = parser.parse_args(argv[1:])
 
     date_time = max(ZIP_EPOCH, tuple(time.gmtime(args.time))[:6])
@@ -53,11 +56,14 @@ def main(argv):
     with zipfile.ZipFile(archive, "w") as z:
         for name, data, mode in files:
             z.writestr(entry(name, date_time, mode), data, compresslevel=9)
-    exe = args.out / "tintavo.exe"
-    shutil.copyfile(args.exe, exe)
+    published = [archive, args.out / "tintavo.exe"]
+    shutil.copyfile(args.exe, published[1])
+    if args.signature:
+        published.append(args.out / "tintavo.exe.p7s")
+        shutil.copyfile(args.signature, published[2])
 
     # sha256sum's format: hash, two spaces (binary-agnostic text mode), file name relative to OUT.
-    sums = "".join(f"{hashlib.sha256(p.read_bytes()).hexdigest()}  {p.name}\n" for p in (archive, exe))
+    sums = "".join(f"{hashlib.sha256(p.read_bytes()).hexdigest()}  {p.name}\n" for p in published)
     (args.out / "SHA256SUMS").write_text(sums, encoding="ascii", newline="\n")
     return 0
 
