@@ -108,6 +108,8 @@ protected:
 
 private:
     friend class Control;
+    static constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU; // fixed thin frame, caption and close box only
+    static constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;      // small caption, no taskbar button
 
     // Every message of every form; no exception leaves it.
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -129,6 +131,7 @@ private:
     SIZE OuterSize(UINT dpi) const; // for WM_GETDPISCALEDSIZE
     void BringToFront();
 
+    // Placement, in form_placement.cpp.
     std::optional<POINT> DesignOrigin(UINT dpi) const; // of the client area on the screen
     RECT OuterRect(UINT dpi) const;                    // around the client area at (0, 0)
     void MoveWindowTo(const RECT& outer);

@@ -46,7 +46,7 @@ void Send(HWND window, const Message& m) {
     case Message::kSession: {
         DWORD session = 0;
         ProcessIdToSessionId(GetCurrentProcessId(), &session);
-        SendMessageW(window, WM_WTSSESSION_CHANGE, m.value, static_cast<LPARAM>(session + m.sessionOffset));
+        SendMessageW(window, WM_WTSSESSION_CHANGE, m.value, static_cast<LPARAM>(session) + m.sessionOffset);
         break;
     }
     case Message::kDisplayChange:
