@@ -4,9 +4,17 @@
 
 #include "window_test_support.h"
 
+#include <psapi.h>
+#include <windows.h>
+#include <winternl.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <random>
 #include <set>
@@ -16,20 +24,100 @@ namespace tintavo {
 namespace {
 
 using testing::Choose;
-using testing::CommittedBytes;
-using testing::GdiObjectCount;
-using testing::HeapBytesInUse;
 using testing::kBlinkTimer;
 using testing::kColorTimer;
 using testing::kTimeTimer;
+using testing::now;
 using testing::PumpFor;
 using testing::QuitPosted;
-using testing::ThreadWindowCount;
+using testing::RunPending;
 using testing::Tick;
-using testing::TimersTicking;
+using testing::timerTicks;
 
-TimeOfDay now{18, 9};
-TimeOfDay TestClock() { return now; }
+// The timers that tick in the next ms milliseconds, by window and id, while messages run.
+std::set<std::pair<HWND, UINT_PTR>> TimersTicking(DWORD ms) {
+    timerTicks.clear();
+    PumpFor(ms);
+    std::set<std::pair<HWND, UINT_PTR>> ticking;
+    for (const auto& [timer, ticks] : timerTicks)
+        ticking.insert(timer);
+    return ticking;
+}
+
+// ---- What the process holds, to compare before and after a long run -----------------------------------
+
+// GDI objects of the process. Windows counts them itself, but Wine's GetGuiResources is a stub that
+// answers 0: there the process's GDI handle table is counted instead. Both keep that table in user
+// memory (PEB GdiSharedHandleTable, at most 65536 entries); an entry with a non-zero type is a live
+// object. Windows notes the owning process in each entry (its table holds the whole session); Wine
+// leaves the owner 0, as its table holds this process's objects only.
+int GdiObjectCount() {
+    if (const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS))
+        return static_cast<int>(counted);
+    struct Entry {
+        void* kernelAddress;
+        std::uint16_t processId, count, upper, type;
+        void* userAddress;
+    };
+    static_assert(sizeof(Entry) == (sizeof(void*) == 8 ? 24 : 16));
+    constexpr std::size_t kTableInPeb = sizeof(void*) == 8 ? 0xF8 : 0x94;
+    constexpr int kMaxEntries = 65536;
+    // The documented query for the PEB's address (NtCurrentTeb would do, but GCC warns on its inline read).
+    using Query = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic{};
+    if (!query || query(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0)
+        return -1;
+    const auto* peb = reinterpret_cast<const std::byte*>(basic.PebBaseAddress);
+    std::uintptr_t address = 0; // the table's, held in the PEB
+    std::memcpy(&address, peb + kTableInPeb, sizeof address);
+    const auto* table = reinterpret_cast<const Entry*>(address);
+    if (!table) return -1;
+    const auto self = static_cast<std::uint16_t>(GetCurrentProcessId());
+    int count = 0;
+    for (int i = 0; i < kMaxEntries; ++i)
+        if (table[i].type != 0 && (table[i].processId == self || table[i].processId == 0)) ++count;
+    return count;
+}
+
+// This thread's windows: the top-level ones and all their descendants.
+int ThreadWindowCount() {
+    int count = 0;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM total) -> BOOL {
+            ++*reinterpret_cast<int*>(total);
+            EnumChildWindows(
+                window, [](HWND, LPARAM all) -> BOOL { return ++*reinterpret_cast<int*>(all), TRUE; }, total);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// Bytes in use in all of the process's heaps (the C++ runtime's and the system libraries' included).
+std::size_t HeapBytesInUse() {
+    HANDLE heaps[256];
+    const DWORD count = (std::min)(GetProcessHeaps(256, heaps), DWORD{256});
+    std::size_t busy = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        if (!HeapLock(heaps[i])) continue;
+        PROCESS_HEAP_ENTRY entry{};
+        while (HeapWalk(heaps[i], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy += entry.cbData;
+        HeapUnlock(heaps[i]);
+    }
+    return busy;
+}
+
+// Memory committed for the process alone (private bytes; Wine reports it here, not in PrivateUsage).
+std::size_t CommittedBytes() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PagefileUsage;
+}
 
 // Answers the colour dialog with OK and a new colour every other time, Cancel otherwise.
 int promptCalls = 0;
@@ -85,19 +173,15 @@ Holdings Now() {
     return {GdiObjectCount(), ThreadWindowCount(), HeapBytesInUse(), CommittedBytes()};
 }
 
-class EnduranceTest : public ::testing::Test {
+class EnduranceTest : public testing::MainClockTest {
 protected:
     void SetUp() override {
-        now = {18, 9};
-        ClockForm::UseClock(&TestClock);
         CommonDialog::UsePrompt(&AlternatingPrompt);
-        frmMain().Show();
+        MainClockTest::SetUp();
     }
     void TearDown() override {
         CommonDialog::UsePrompt(nullptr);
-        Form3().UnloadWindow();
-        frmMain().UnloadWindow();
-        QuitPosted();
+        MainClockTest::TearDown();
     }
 
     // One round: minutes on the main clock with the round's other commands, Small, minutes on the
@@ -220,7 +304,7 @@ int WindowsTitled(const wchar_t* title) {
     return search.found;
 }
 
-enum Command : WPARAM {
+enum Command : LPARAM {
     kSmall,
     kClose,
     kDisplay,
@@ -284,42 +368,13 @@ void RunCommand(Command command) {
     }
 }
 
-// A window of the test's own whose posted messages run a command in whatever pump takes them first: the
-// one a clock window's load runs while switching, if a switch comes next.
-class CommandRunner {
-public:
-    CommandRunner() {
-        static const ATOM windowClass = [] {
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = &Proc;
-            wc.hInstance = GetModuleHandleW(nullptr);
-            wc.lpszClassName = L"TintavoTestCommandRunner";
-            return RegisterClassW(&wc);
-        }();
-        window_ = CreateWindowW(MAKEINTATOM(windowClass), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-    }
-    ~CommandRunner() { DestroyWindow(window_); }
-    CommandRunner(const CommandRunner&) = delete;
-    CommandRunner& operator=(const CommandRunner&) = delete;
-
-    void Post(Command command) const { PostMessageW(window_, WM_APP, command, 0); }
-
-private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_APP) RunCommand(static_cast<Command>(wParam));
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    HWND window_;
-};
-
-// Runs the messages already waiting, once.
-void RunPending() {
-    testing::PumpUntil([] { return true; }, 0);
+// Posts a command to run in whatever pump takes it first: the one a clock window's load runs while
+// switching, if a switch comes next.
+void PostCommand(const testing::ActionWindow& actions, Command command) {
+    actions.Post([](LPARAM which) { RunCommand(static_cast<Command>(which)); }, command);
 }
 
 TEST_F(EnduranceTest, AStormOfCommandsAlwaysLeavesOneClockAndCloseAlwaysEnds) {
-    const CommandRunner runner;
     constexpr int kSteps = 400;
     std::mt19937 random{20240611}; // a fixed storm, the same in every run
     int ends = 0, inSwitch = 0;
@@ -332,7 +387,7 @@ TEST_F(EnduranceTest, AStormOfCommandsAlwaysLeavesOneClockAndCloseAlwaysEnds) {
         const bool switches =
             (command == kSmall && frmMain().IsLoaded()) || (command == kCompactCloseBox && fromCompact);
         const Command inside = random() % 2 ? pick() : kCommandCount;
-        if (inside != kCommandCount) runner.Post(inside);
+        if (inside != kCommandCount) PostCommand(actions, inside);
         closeChosen = false;
         RunCommand(command);
         RunPending(); // a command not taken inside a switch runs now
@@ -372,9 +427,8 @@ TEST_F(EnduranceTest, AStormOfCommandsAlwaysLeavesOneClockAndCloseAlwaysEnds) {
 // The Small taken while the compact clock hands back to the main clock finds the compact clock still
 // loaded but unloading: the main clock must stay, or the program ends with no clock.
 TEST_F(EnduranceTest, SmallTakenWhileTheCompactClockHandsBackLeavesAClock) {
-    const CommandRunner runner;
     Choose(L"File", L"Small");
-    runner.Post(kSmall); // runs inside the main clock's load
+    PostCommand(actions, kSmall); // runs inside the main clock's load
     CloseBox(Form3());
     RunPending();
     EXPECT_TRUE(frmMain().IsLoaded() || Form3().IsLoaded());
@@ -384,8 +438,7 @@ TEST_F(EnduranceTest, SmallTakenWhileTheCompactClockHandsBackLeavesAClock) {
 // The Close taken while switching to the compact clock must end the program, not leave the compact clock
 // running on its own.
 TEST_F(EnduranceTest, CloseTakenWhileSwitchingToTheCompactClockEndsTheProgram) {
-    const CommandRunner runner;
-    runner.Post(kClose); // runs inside the compact clock's load
+    PostCommand(actions, kClose); // runs inside the compact clock's load
     Choose(L"File", L"Small");
     RunPending();
     EXPECT_EQ(Form::LoadedCount(), 0);

@@ -1,4 +1,5 @@
-// Tests of the two clock windows on real windows, with a clock the test sets.
+// Tests of the two clock windows on real windows, with a clock the test sets: layout, timers and colours,
+// the clock set or woken, and a window out of reach.
 #include "windows/forms.h"
 
 #include "window_test_support.h"
@@ -10,6 +11,7 @@ namespace {
 
 using testing::kColorTimer;
 using testing::kTimeTimer;
+using testing::now;
 using testing::PumpFor;
 using testing::PumpUntil;
 using testing::QuitPosted;
@@ -18,25 +20,11 @@ using testing::Tick;
 using testing::TicksOf;
 using testing::timerTicks;
 
-TimeOfDay now{18, 9};
-TimeOfDay TestClock() { return now; }
-
 constexpr Color kWhite = 0x00FFFFFF;
 constexpr Color kRed = 0x000000FF;
 
-class ClockWindowTest : public ::testing::Test {
+class ClockFormTest : public testing::WindowTest {
 protected:
-    void SetUp() override {
-        now = {18, 9};
-        ClockForm::UseClock(&TestClock);
-        timerTicks.clear();
-    }
-    void TearDown() override {
-        Form3().UnloadWindow(); // brings the main clock back
-        frmMain().UnloadWindow();
-        QuitPosted();
-    }
-
     static std::wstring Title(HWND window) {
         wchar_t title[64] = {};
         GetWindowTextW(window, title, 64);
@@ -54,7 +42,7 @@ protected:
     }
 };
 
-TEST_F(ClockWindowTest, MainClockOpensInItsLayoutWithTheTimeSampledButNotYetShown) {
+TEST_F(ClockFormTest, MainClockOpensInItsLayoutWithTheTimeSampledButNotYetShown) {
     MainClockForm& form = frmMain();
     form.Show();
     ASSERT_TRUE(form.IsLoaded());
@@ -76,7 +64,7 @@ TEST_F(ClockWindowTest, MainClockOpensInItsLayoutWithTheTimeSampledButNotYetShow
     EXPECT_EQ(Form::LoadedCount(), 1);
 }
 
-TEST_F(ClockWindowTest, CaptionAfterASecondThenScheduledColorASecondAfterThat) {
+TEST_F(ClockFormTest, CaptionAfterASecondThenScheduledColorASecondAfterThat) {
     MainClockForm& form = frmMain();
     const ULONGLONG start = GetTickCount64();
     form.Show();
@@ -92,7 +80,7 @@ TEST_F(ClockWindowTest, CaptionAfterASecondThenScheduledColorASecondAfterThat) {
     EXPECT_EQ(form.BackColor(), kRed);
 }
 
-TEST_F(ClockWindowTest, TheColorTimerKeepsFiringOnceASecondWhileReEnabledEvery10Ms) {
+TEST_F(ClockFormTest, TheColorTimerKeepsFiringOnceASecondWhileReEnabledEvery10Ms) {
     MainClockForm& form = frmMain();
     form.Show();
     ASSERT_TRUE(PumpUntil([&] { return form.BackColor() == kRed; }, 2500));
@@ -111,7 +99,7 @@ TEST_F(ClockWindowTest, TheColorTimerKeepsFiringOnceASecondWhileReEnabledEvery10
     EXPECT_GE(TicksOf(form.Handle(), kTimeTimer), 50);
 }
 
-TEST_F(ClockWindowTest, DuringHourZeroTheBackgroundKeepsItsColor) {
+TEST_F(ClockFormTest, DuringHourZeroTheBackgroundKeepsItsColor) {
     now = {0, 20};
     MainClockForm& form = frmMain();
     form.Show();
@@ -120,7 +108,7 @@ TEST_F(ClockWindowTest, DuringHourZeroTheBackgroundKeepsItsColor) {
     EXPECT_EQ(form.BackColor(), kWhite);
 }
 
-TEST_F(ClockWindowTest, HalfPastNoonShowsPmAndTheHalfHourShade) {
+TEST_F(ClockFormTest, HalfPastNoonShowsPmAndTheHalfHourShade) {
     now = {12, 30};
     MainClockForm& form = frmMain();
     form.Show();
@@ -129,7 +117,7 @@ TEST_F(ClockWindowTest, HalfPastNoonShowsPmAndTheHalfHourShade) {
     EXPECT_EQ(form.TimeLabel().Caption(), L"12:30 PM");
 }
 
-TEST_F(ClockWindowTest, CompactClockOpensInItsLayoutAtTheDefaultPlace) {
+TEST_F(ClockFormTest, CompactClockOpensInItsLayoutAtTheDefaultPlace) {
     CompactClockForm& form = Form3();
     form.Show();
     ASSERT_TRUE(form.IsLoaded());
@@ -147,7 +135,7 @@ TEST_F(ClockWindowTest, CompactClockOpensInItsLayoutAtTheDefaultPlace) {
     EXPECT_EQ(form.TimeLabel().Caption(), L"6:09 PM");
 }
 
-TEST_F(ClockWindowTest, EachClockWindowColorsOnlyItself) {
+TEST_F(ClockFormTest, EachClockWindowColorsOnlyItself) {
     // Both windows are loaded, as while switching; each runs its ticks at another time of day, with no
     // messages run in between, so that each window's own colour tick is the only one that can colour it.
     frmMain().Show();
@@ -172,35 +160,20 @@ TEST_F(ClockWindowTest, EachClockWindowColorsOnlyItself) {
     EXPECT_EQ(Form3().BackColor(), 0x0098DDF8u);
 }
 
-// A window of the test's own that unloads the main clock when its message arrives.
-LRESULT CALLBACK UnloadMainClock(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_APP) frmMain().UnloadWindow();
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-TEST_F(ClockWindowTest, AWindowClosedWhileItsLoadLetsMessagesRunIsLeftAlone) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = &UnloadMainClock;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"UnloadMainClock";
-    RegisterClassW(&wc);
-    const HWND closer =
-        CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    ASSERT_NE(closer, nullptr);
-    PostMessageW(closer, WM_APP, 0, 0); // runs in the load's pass over pending messages
+TEST_F(ClockFormTest, AWindowClosedWhileItsLoadLetsMessagesRunIsLeftAlone) {
+    actions.Post([](LPARAM) { frmMain().UnloadWindow(); }); // runs in the load's pass over pending messages
 
     frmMain().Show();
     EXPECT_FALSE(frmMain().IsLoaded());
     EXPECT_EQ(Form::LoadedCount(), 0);
     EXPECT_TRUE(QuitPosted());
-    DestroyWindow(closer);
 
     frmMain().Show(); // and loads again as usual
     EXPECT_TRUE(frmMain().IsLoaded());
     EXPECT_EQ(frmMain().strHour(), "6");
 }
 
-TEST_F(ClockWindowTest, ReloadingStartsAgainFromTheLayout) {
+TEST_F(ClockFormTest, ReloadingStartsAgainFromTheLayout) {
     MainClockForm& form = frmMain();
     form.Show();
     ASSERT_TRUE(PumpUntil([&] { return form.BackColor() == kRed; }, 2600));
@@ -218,7 +191,7 @@ TEST_F(ClockWindowTest, ReloadingStartsAgainFromTheLayout) {
     ExpectDesktopBehaviours(form.Handle());
 }
 
-TEST_F(ClockWindowTest, TheColorComesFromOneReadingWhenTheHourTurnsBetweenTwoTicks) {
+TEST_F(ClockFormTest, TheColorComesFromOneReadingWhenTheHourTurnsBetweenTwoTicks) {
     struct Case {
         TimeOfDay before, after;
         Color shown, expected;
@@ -239,7 +212,7 @@ TEST_F(ClockWindowTest, TheColorComesFromOneReadingWhenTheHourTurnsBetweenTwoTic
     }
 }
 
-TEST_F(ClockWindowTest, ASetClockOrAWakeFromSleepShowsTheTimeAndItsColorAtOnce) {
+TEST_F(ClockFormTest, ASetClockOrAWakeFromSleepShowsTheTimeAndItsColorAtOnce) {
     MainClockForm& form = frmMain();
     form.Show(); // 18:09; the first tick would show it a second later
     struct Case {
@@ -267,42 +240,7 @@ TEST_F(ClockWindowTest, ASetClockOrAWakeFromSleepShowsTheTimeAndItsColorAtOnce) 
         [&] { return form.BackColor() == kRed && form.TimeLabel().Caption() == L"6:09 PM"; }, 1300));
 }
 
-TEST_F(ClockWindowTest, AMoveToAMonitorOfAnotherDpiTakesTheSuggestedPlaceAndTheScaledDesign) {
-    MainClockForm& form = frmMain();
-    form.Show();
-    ASSERT_EQ(form.Dpi(), 96u);
-    RECT before{};
-    GetWindowRect(form.Handle(), &before);
-
-    // As Windows sends it when the window is dragged onto a 144-dpi monitor: the suggested rectangle
-    // scales the whole window, although the caption and menu bar do not scale in proportion.
-    const RECT suggested{before.left + 10, before.top + 20,
-                         before.left + 10 + (before.right - before.left) * 3 / 2,
-                         before.top + 20 + (before.bottom - before.top) * 3 / 2};
-    SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
-    RECT after{};
-    GetWindowRect(form.Handle(), &after);
-    EXPECT_EQ(after.left, suggested.left);
-    EXPECT_EQ(after.top, suggested.top);
-    RECT client{};
-    GetClientRect(form.Handle(), &client);
-    EXPECT_EQ(client.right, 375);
-    EXPECT_EQ(client.bottom, 194);
-    const RECT label = form.TimeLabel().Bounds();
-    const RECT scaledLabel{36, 60, 338, 122};
-    EXPECT_TRUE(EqualRect(&label, &scaledLabel));
-    LOGFONTW font{};
-    ASSERT_TRUE(GetObjectW(form.TimeLabel().Font(), sizeof font, &font));
-    EXPECT_EQ(font.lfHeight, -60); // 30 points at 144 dpi
-
-    // The size a move back would take, asked before the move: exactly the design at 96 dpi again.
-    SIZE size{};
-    ASSERT_TRUE(SendMessageW(form.Handle(), WM_GETDPISCALEDSIZE, 96, reinterpret_cast<LPARAM>(&size)));
-    EXPECT_EQ(size.cx, before.right - before.left);
-    EXPECT_EQ(size.cy, before.bottom - before.top);
-}
-
-TEST_F(ClockWindowTest, AWindowOutOfReachComesBackAfterADisplayChangeAndOnePartlyVisibleStays) {
+TEST_F(ClockFormTest, AWindowOutOfReachComesBackAfterADisplayChangeAndOnePartlyVisibleStays) {
     MainClockForm& form = frmMain();
     form.Show();
     RECT work{};
