@@ -12,24 +12,32 @@ namespace {
 
 using DpiTest = testing::WindowTest;
 
+// Designed sizes in pixels at each DPI, as MulDiv rounds (half away from zero): the main clock's and
+// the maker's name.
+struct Scaled {
+    UINT dpi;
+    SIZE client; // 3750 x 1935 twips
+    RECT label;  // 360, 600, 3015 x 615 twips
+    RECT name;   // 1185, 525, 1335 x 375 twips (the maker's name): far edges that are not left plus width
+    LONG font;   // 30 points, then 9.75 points: character heights
+    LONG smallFont;
+} constexpr kScaled[] = {
+    {96, {250, 129}, {24, 40, 225, 81}, {79, 35, 168, 60}, -40, -13},
+    {120, {313, 161}, {30, 50, 281, 101}, {99, 44, 210, 75}, -50, -16},
+    {144, {375, 194}, {36, 60, 338, 122}, {119, 53, 252, 90}, -60, -20},
+    {192, {500, 258}, {48, 80, 450, 162}, {158, 70, 336, 120}, -80, -26},
+};
+constexpr const Scaled& kAt144 = kScaled[2];
+
 TEST_F(DpiTest, TwipsAndPointsBecomePixelsAtEachDpiAsMulDivRounds) {
-    struct Case {
-        UINT dpi;
-        SIZE client; // 3750 x 1935 twips
-        RECT label;  // 360, 600, 3015 x 615 twips
-        LONG font;   // 30 points, then 9.75 points: character heights
-        LONG smallFont;
-    } const cases[] = {
-        {96, {250, 129}, {24, 40, 225, 81}, -40, -13},
-        {120, {313, 161}, {30, 50, 281, 101}, -50, -16},
-        {144, {375, 194}, {36, 60, 338, 122}, -60, -20},
-        {192, {500, 258}, {48, 80, 450, 162}, -80, -26},
-    };
-    for (const Case& c : cases) {
+    for (const Scaled& c : kScaled) {
         EXPECT_EQ(TwipsToPixels(3750, c.dpi), c.client.cx) << c.dpi;
         EXPECT_EQ(TwipsToPixels(1935, c.dpi), c.client.cy) << c.dpi;
-        const RECT label = TwipsToPixels(TwipsRect{360, 600, 3015, 615}, c.dpi);
-        EXPECT_TRUE(EqualRect(&label, &c.label)) << c.dpi;
+        for (const auto& [twips, pixels] : {std::pair{TwipsRect{360, 600, 3015, 615}, c.label},
+                                            std::pair{TwipsRect{1185, 525, 1335, 375}, c.name}}) {
+            const RECT rect = TwipsToPixels(twips, c.dpi);
+            EXPECT_TRUE(EqualRect(&rect, &pixels)) << c.dpi << " dpi, left " << twips.left;
+        }
         for (const auto& [points, height] : {std::pair{30.0, c.font}, std::pair{9.75, c.smallFont}}) {
             const gdi::Font font = CreateFontFrom({L"Times New Roman", points, FW_BOLD}, c.dpi);
             LOGFONTW log{};
@@ -39,7 +47,7 @@ TEST_F(DpiTest, TwipsAndPointsBecomePixelsAtEachDpiAsMulDivRounds) {
     }
 }
 
-TEST_F(DpiTest, AMoveToAMonitorOfAnotherDpiTakesTheSuggestedPlaceAndTheScaledDesign) {
+TEST_F(DpiTest, AMoveToAMonitorOfAnotherDpiTakesTheSuggestedPlaceWithinReachAndTheScaledDesign) {
     MainClockForm& form = frmMain();
     form.Show();
     ASSERT_EQ(form.Dpi(), 96u);
@@ -58,20 +66,28 @@ TEST_F(DpiTest, AMoveToAMonitorOfAnotherDpiTakesTheSuggestedPlaceAndTheScaledDes
     EXPECT_EQ(after.top, suggested.top);
     RECT client{};
     GetClientRect(form.Handle(), &client);
-    EXPECT_EQ(client.right, 375);
-    EXPECT_EQ(client.bottom, 194);
+    EXPECT_EQ(client.right, kAt144.client.cx);
+    EXPECT_EQ(client.bottom, kAt144.client.cy);
     const RECT label = form.TimeLabel().Bounds();
-    const RECT scaledLabel{36, 60, 338, 122};
-    EXPECT_TRUE(EqualRect(&label, &scaledLabel));
+    EXPECT_TRUE(EqualRect(&label, &kAt144.label));
     LOGFONTW font{};
     ASSERT_TRUE(GetObjectW(form.TimeLabel().Font(), sizeof font, &font));
-    EXPECT_EQ(font.lfHeight, -60); // 30 points at 144 dpi
+    EXPECT_EQ(font.lfHeight, kAt144.font);
 
     // The size a move back would take, asked before the move: exactly the design at 96 dpi again.
     SIZE size{};
     ASSERT_TRUE(SendMessageW(form.Handle(), WM_GETDPISCALEDSIZE, 96, reinterpret_cast<LPARAM>(&size)));
     EXPECT_EQ(size.cx, before.right - before.left);
     EXPECT_EQ(size.cy, before.bottom - before.top);
+
+    // A suggested place off every monitor (one gone meanwhile, say): the window comes back within reach.
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const RECT away{-3000, -2000, -3000 + size.cx, -2000 + size.cy};
+    SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&away));
+    GetWindowRect(form.Handle(), &after);
+    EXPECT_EQ(after.left, work.left);
+    EXPECT_EQ(after.top, work.top);
 }
 
 } // namespace

@@ -62,6 +62,16 @@ TEST(FormLayout, AWrappingMenuBarLeavesTheClientAreaItsDesignSizeAndPlace) {
     RECT window{};
     GetWindowRect(form.Handle(), &window);
     EXPECT_GT(client.top - window.top, 2 * GetSystemMetrics(SM_CYMENU)); // two rows of menus above it
+
+    // Moved to a monitor of twice the DPI, from a suggested rectangle as narrow as before: the bar unwraps
+    // once the width is put right, and only a second correction gives the height back.
+    SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&window));
+    const RECT scaled = testing::ScreenClientRect(form.Handle());
+    EXPECT_EQ(scaled.right - scaled.left, 120);
+    EXPECT_EQ(scaled.bottom - scaled.top, 80);
+    RECT moved{};
+    GetWindowRect(form.Handle(), &moved);
+    EXPECT_LT(scaled.top - moved.top, client.top - window.top); // fewer rows of menus
     form.UnloadWindow();
     testing::QuitPosted();
 }
