@@ -71,5 +71,14 @@ TEST_F(TextWindowTest, ScreenReadersReadTheTimeAsShownAndTheAboutTexts) {
     CoUninitialize();
 }
 
+// Disabled until the frame's text window stays beneath its labels': it goes to the back at the frame's
+// load, before the labels' windows exist, and a new child window is placed beneath its siblings.
+TEST_F(TextWindowTest, DISABLED_AReaderExploringByPointerFindsTheLabelInTheFrameNotTheFrame) {
+    Choose(L"About", L"Tintavo");
+    wchar_t atPointer[16] = {};
+    GetWindowTextW(ChildWindowFromPointEx(Form1().Handle(), {100, 60}, CWP_SKIPINVISIBLE), atPointer, 16);
+    EXPECT_STREQ(atPointer, L"A digital clock");
+}
+
 } // namespace
 } // namespace tintavo
