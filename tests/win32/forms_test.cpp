@@ -214,6 +214,29 @@ TEST_F(FormsTest, ChoosingAnOpenAboutWindowBringsItForwardAndOpensNoOther) {
     DestroyWindow(cover);
 }
 
+// Counts the main clock's windows created while it is installed: the main clock's loads.
+int mainLoads = 0;
+LRESULT CALLBACK CountMainLoads(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* created = code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs : nullptr;
+    if (created && created->lpszName && lstrcmpW(created->lpszName, L"ZuziradOdor Digital Tintavo") == 0)
+        ++mainLoads;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A window whose unload waits on a message in which the session ends once more.
+class EndsAgainForm final : public Form {
+public:
+    EndsAgainForm() : Form{{L"Ends again", {900, 600}, std::nullopt, 0}} {}
+    bool endingAfterwards = false;
+
+private:
+    void Form_Unload(int&) override {
+        SendMessageW(Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        // What the compact clock asks before it brings the main clock back.
+        endingAfterwards = ProgramEnding();
+    }
+};
+
 TEST_F(FormsTest, TheEndOfTheSessionEndsTheProgramQuietlyAndACancelledEndChangesNothing) {
     Choose(L"About", L"Tintavo");
     EXPECT_EQ(SendMessageW(frmMain().Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
@@ -222,10 +245,18 @@ TEST_F(FormsTest, TheEndOfTheSessionEndsTheProgramQuietlyAndACancelledEndChanges
     EXPECT_TRUE(Form1().IsLoaded());
     EXPECT_FALSE(QuitPosted());
 
-    // Log-off while the compact clock runs: it goes without bringing the main clock back.
+    // Log-off while the compact clock runs: it goes without bringing the main clock back, even for a
+    // moment, and also while the end runs again inside itself.
+    EndsAgainForm other;
+    other.Show();
     Choose(L"File", L"Small");
+    const HHOOK hook = SetWindowsHookExW(WH_CBT, &CountMainLoads, nullptr, GetCurrentThreadId());
+    mainLoads = 0;
     EXPECT_EQ(SendMessageW(Form3().Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
     SendMessageW(Form3().Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(mainLoads, 0);
+    EXPECT_TRUE(other.endingAfterwards);
     EXPECT_EQ(Form::LoadedCount(), 0);
     EXPECT_FALSE(frmMain().IsLoaded());
     EXPECT_EQ(FindWindowW(nullptr, L"ZuziradOdor Digital Tintavo"), nullptr);
