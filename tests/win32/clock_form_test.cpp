@@ -215,6 +215,8 @@ TEST_F(ClockFormTest, TheColorComesFromOneReadingWhenTheHourTurnsBetweenTwoTicks
 TEST_F(ClockFormTest, ASetClockOrAWakeFromSleepShowsTheTimeAndItsColorAtOnce) {
     MainClockForm& form = frmMain();
     form.Show(); // 18:09; the first tick would show it a second later
+    KillTimer(form.Handle(), kTimeTimer); // lost, as across sleep: the first message below creates it again
+    Sleep(300);                           // longer than two of its intervals and the tick count's steps
     struct Case {
         UINT message;
         WPARAM event;
@@ -236,8 +238,10 @@ TEST_F(ClockFormTest, ASetClockOrAWakeFromSleepShowsTheTimeAndItsColorAtOnce) {
         EXPECT_EQ(form.BackColor(), c.color);
     }
     now = {18, 9}; // and the timers go on from there
+    timerTicks.clear();
     EXPECT_TRUE(PumpUntil(
         [&] { return form.BackColor() == kRed && form.TimeLabel().Caption() == L"6:09 PM"; }, 1300));
+    EXPECT_GT(TicksOf(form.Handle(), kTimeTimer), 0);
 }
 
 TEST_F(ClockFormTest, AWindowOutOfReachComesBackAfterADisplayChangeAndOnePartlyVisibleStays) {

@@ -9,20 +9,16 @@
 namespace tintavo {
 namespace {
 
-using testing::PumpFor;
+using testing::ProbeForm;
 using testing::PumpUntil;
+using testing::TicksOf;
+using testing::timerTicks;
 
-using TimerTest = testing::ProbeFormTest;
-
-TEST_F(TimerTest, ARunningTimerKeepsItsCountdownWhenEnabledAgain) {
-    PumpFor(2600);
-    EXPECT_GE(form.slowTicks, 2);
-    EXPECT_LE(form.slowTicks, 3);
-}
-
-// Refuses the first timers asked for, as a system out of timers would.
-int refusals = 0;
-UINT_PTR RefusingCreator(HWND window, UINT_PTR id, UINT intervalMs) {
+// Creates the system timers, counting the calls, and refuses the first ones asked for, as a system out of
+// timers would.
+int creates = 0, refusals = 0;
+UINT_PTR CountingCreator(HWND window, UINT_PTR id, UINT intervalMs) {
+    ++creates;
     if (refusals > 0) {
         --refusals;
         return 0;
@@ -30,28 +26,60 @@ UINT_PTR RefusingCreator(HWND window, UINT_PTR id, UINT intervalMs) {
     return SetTimer(window, id, intervalMs, nullptr);
 }
 
+class TimerTest : public testing::ProbeFormTest {
+protected:
+    void SetUp() override {
+        creates = refusals = 0;
+        Timer::UseCreator(&CountingCreator);
+        ProbeFormTest::SetUp();
+    }
+    void TearDown() override {
+        ProbeFormTest::TearDown();
+        Timer::UseCreator(nullptr);
+    }
+};
+
+TEST_F(TimerTest, ARunningTimerKeepsItsCountdownWhenEnabledAgain) {
+    const ULONGLONG start = GetTickCount64();
+    ASSERT_TRUE(PumpUntil([&] { return form.slowTicks >= 2; }, 2600));
+    EXPECT_GE(GetTickCount64() - start, 1900u); // once a second, although enabled again every 10 ms
+    // Nor does making sure they tick create either anew, a moment after their last ticks.
+    form.fast.KeepTicking();
+    form.slow.KeepTicking();
+    EXPECT_EQ(creates, 2);
+}
+
 TEST_F(TimerTest, ARefusedTimerIsNotTakenForRunningAndALostOneIsCreatedAgain) {
     form.UnloadWindow();
-    Timer::UseCreator(&RefusingCreator);
     refusals = 2; // the fast timer at load, then its first try after it
     form.Show();
     EXPECT_FALSE(form.fast.Enabled());
     form.fast.SetEnabled(true);
     EXPECT_FALSE(form.fast.Enabled());
     form.fast.SetEnabled(true);
-    Timer::UseCreator(nullptr);
     ASSERT_TRUE(form.fast.Enabled());
     EXPECT_TRUE(PumpUntil([&] { return form.slow.Enabled(); }, 500)); // the fast timer ticks
 
     // A timer the system dropped (as across sleep) ticks again after a re-arm; a ticking one is kept.
-    PumpUntil([&] { return form.slowTicks > 0; }, 1600);
-    const int ticks = form.slowTicks;
-    KillTimer(form.Handle(), 2); // the slow timer, second in the form
-    PumpFor(2100);               // two intervals without a tick
-    EXPECT_EQ(form.slowTicks, ticks);
+    KillTimer(form.Handle(), ProbeForm::kFastTimer);
+    Sleep(300); // longer than two of its intervals and the tick count's steps
+    const int before = creates;
     form.fast.KeepTicking();
     form.slow.KeepTicking();
-    EXPECT_TRUE(PumpUntil([&] { return form.slowTicks > ticks; }, 1300));
+    EXPECT_EQ(creates, before + 1);
+    EXPECT_TRUE(PumpUntil([&] { return TicksOf(form.Handle(), ProbeForm::kFastTimer) > 0; }, 500));
+
+    // Ticks not taken for as long (a thread held up) and a re-arm the system refuses: the old timer goes
+    // too, so that nothing ticks while the timer is taken for stopped.
+    Sleep(300);
+    refusals = 1;
+    form.fast.KeepTicking();
+    EXPECT_FALSE(form.fast.Enabled());
+    timerTicks.clear();
+    const UINT_PTR reference = SetTimer(nullptr, 0, 10, nullptr); // as fast as the fast timer
+    EXPECT_TRUE(PumpUntil([&] { return TicksOf(nullptr, reference) >= 5; }, 1000));
+    KillTimer(nullptr, reference);
+    EXPECT_EQ(TicksOf(form.Handle(), ProbeForm::kFastTimer), 0);
 }
 
 } // namespace
