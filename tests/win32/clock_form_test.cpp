@@ -64,6 +64,34 @@ TEST_F(ClockFormTest, MainClockOpensInItsLayoutWithTheTimeSampledButNotYetShown)
     EXPECT_EQ(Form::LoadedCount(), 1);
 }
 
+// Keeps the layered style off the main clock's window, as a system without colour keys would: its window
+// procedure is wrapped, from its creation on, in one that takes the style out of every change.
+WNDPROC formProc = nullptr;
+LRESULT CALLBACK WithoutLayered(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_STYLECHANGING && wParam == static_cast<WPARAM>(GWL_EXSTYLE))
+        reinterpret_cast<STYLESTRUCT*>(lParam)->styleNew &= ~DWORD{WS_EX_LAYERED};
+    return CallWindowProcW(formProc, window, message, wParam, lParam);
+}
+LRESULT CALLBACK RefuseLayered(int code, WPARAM wParam, LPARAM lParam) {
+    if (const HWND main = testing::MainClockCreated(code, wParam, lParam)) {
+        formProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WithoutLayered)));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(ClockFormTest, WithoutAColourKeyTheClockStaysOpaqueAndIsDrawnAnewWhole) {
+    const HHOOK hook = SetWindowsHookExW(WH_CBT, &RefuseLayered, nullptr, GetCurrentThreadId());
+    frmMain().Show();
+    UnhookWindowsHookEx(hook);
+    const HWND window = frmMain().Handle();
+    EXPECT_FALSE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED);
+    RECT dirty{}, client{};
+    GetUpdateRect(window, &dirty, FALSE);
+    GetClientRect(window, &client);
+    EXPECT_TRUE(EqualRect(&dirty, &client)); // drawn anew, although its first paint has run
+}
+
 TEST_F(ClockFormTest, CaptionAfterASecondThenScheduledColorASecondAfterThat) {
     MainClockForm& form = frmMain();
     const ULONGLONG start = GetTickCount64();
@@ -215,8 +243,10 @@ TEST_F(ClockFormTest, TheColorComesFromOneReadingWhenTheHourTurnsBetweenTwoTicks
 TEST_F(ClockFormTest, ASetClockOrAWakeFromSleepShowsTheTimeAndItsColorAtOnce) {
     MainClockForm& form = frmMain();
     form.Show(); // 18:09; the first tick would show it a second later
-    KillTimer(form.Handle(), kTimeTimer); // lost, as across sleep: the first message below creates it again
-    Sleep(300);                           // longer than two of its intervals and the tick count's steps
+    // The sampling timer lost, as across sleep, for longer than two of its intervals and the tick count's
+    // steps: the first message below creates it again.
+    KillTimer(form.Handle(), kTimeTimer);
+    Sleep(300);
     struct Case {
         UINT message;
         WPARAM event;

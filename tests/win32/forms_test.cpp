@@ -217,9 +217,7 @@ TEST_F(FormsTest, ChoosingAnOpenAboutWindowBringsItForwardAndOpensNoOther) {
 // Counts the main clock's windows created while it is installed: the main clock's loads.
 int mainLoads = 0;
 LRESULT CALLBACK CountMainLoads(int code, WPARAM wParam, LPARAM lParam) {
-    const auto* created = code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs : nullptr;
-    if (created && created->lpszName && lstrcmpW(created->lpszName, L"ZuziradOdor Digital Tintavo") == 0)
-        ++mainLoads;
+    if (testing::MainClockCreated(code, wParam, lParam)) ++mainLoads;
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 

@@ -98,6 +98,14 @@ inline void Choose(const wchar_t* menu, const wchar_t* item) {
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
+// The main clock's window when a WH_CBT hook is told of its creation; null for anything else.
+inline HWND MainClockCreated(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* created = code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs : nullptr;
+    const bool main =
+        created && created->lpszName && lstrcmpW(created->lpszName, L"ZuziradOdor Digital Tintavo") == 0;
+    return main ? reinterpret_cast<HWND>(wParam) : nullptr;
+}
+
 // The window's client area in screen coordinates.
 inline RECT ScreenClientRect(HWND window) {
     RECT client{};
