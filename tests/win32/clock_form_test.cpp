@@ -12,7 +12,6 @@ namespace {
 using testing::kColorTimer;
 using testing::kTimeTimer;
 using testing::now;
-using testing::PumpFor;
 using testing::PumpUntil;
 using testing::QuitPosted;
 using testing::ScreenClientRect;
@@ -292,13 +291,14 @@ TEST_F(ClockFormTest, AWindowOutOfReachComesBackAfterADisplayChangeAndOnePartlyV
     moveTo(work.right - 120, 300);
     PostMessageW(form.Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(work.right, work.bottom));
     SendMessageW(form.Handle(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
-    PumpFor(100);
+    actions.RunPosted();
     EXPECT_EQ(position().left, work.right - 120);
     EXPECT_EQ(position().top, 300);
 
     // Wholly outside the screen: nothing moves it back until the display changes.
     moveTo(-3000, -2000);
-    PumpFor(100); // ten sampling ticks
+    timerTicks.clear();
+    ASSERT_TRUE(PumpUntil([&] { return TicksOf(form.Handle(), kTimeTimer) >= 10; }, 1000));
     EXPECT_EQ(position().left, -3000);
     PostMessageW(form.Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(work.right, work.bottom));
     ASSERT_TRUE(PumpUntil([&] { return position().left != -3000; }, 1000));

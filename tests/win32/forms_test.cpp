@@ -196,6 +196,9 @@ TEST_F(FormsTest, AboutWindowsAreCyanBehindTheirTexts) {
     }
 }
 
+// Any raise passes here: the cover is this program's own window, and Wine reorders its own windows even
+// for a raise that leaves another program's X window on top. The end-to-end test, an X program's window
+// over the About window, shows that it really comes forward.
 TEST_F(FormsTest, ChoosingAnOpenAboutWindowBringsItForwardAndOpensNoOther) {
     Choose(L"About", L"Tintavo");
     RECT about{};
