@@ -57,10 +57,6 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
-inline void PumpFor(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
-}
-
 // Runs the messages already waiting, once.
 inline void RunPending() {
     PumpUntil([] { return true; }, 0);
@@ -143,22 +139,19 @@ public:
     }
     // Runs messages until a marker posted now has run: everything posted before it has run too.
     void RunPosted() const {
-        const int marker = ++markersPosted_;
-        Post(nullptr, marker);
-        ASSERT_TRUE(PumpUntil([&] { return markerSeen_ == marker; }, 5000));
+        static bool seen;
+        seen = false;
+        Post([](LPARAM) { seen = true; });
+        ASSERT_TRUE(PumpUntil([] { return seen; }, 5000));
     }
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
-        if (const auto action = reinterpret_cast<Action>(wParam))
-            action(lParam);
-        else
-            markerSeen_ = static_cast<int>(lParam);
+        reinterpret_cast<Action>(wParam)(lParam);
         return 0;
     }
     HWND window_;
-    static inline int markersPosted_ = 0, markerSeen_ = 0;
 };
 
 // Every fixture's start and end: the test's clock at 18:09, and no window of the program left loaded (the
