@@ -46,11 +46,12 @@ TEST_F(FormTest, OpensWithItsClientAreaWhereAndAsLargeAsDesigned) {
 // A menu bar too long for its window wraps into two rows: the window grows, the client area does not move.
 class WrappingMenuForm final : public Form {
 public:
-    WrappingMenuForm() : Form{{L"Wrap", {900, 600}, TwipsPoint{1500, 3000}, kWhite}, menus} {}
+    WrappingMenuForm() : Form{{L"Wrap", {900, 600}, TwipsPoint{1500, 3000}, kWhite}, kMenus} {}
 
 private:
-    static constexpr MenuItem open{L"Open", {}}, copy{L"Copy", {}}, help{L"Help", {}};
-    static constexpr Menu menus[] = {{L"File", {&open, 1}}, {L"Edit", {&copy, 1}}, {L"About", {&help, 1}}};
+    static constexpr MenuItem kOpen{L"Open", {}}, kCopy{L"Copy", {}}, kHelp{L"Help", {}};
+    static constexpr Menu kMenus[] = {
+        {L"File", {&kOpen, 1}}, {L"Edit", {&kCopy, 1}}, {L"About", {&kHelp, 1}}};
 };
 
 TEST(FormLayout, AWrappingMenuBarLeavesTheClientAreaItsDesignSizeAndPlace) {
