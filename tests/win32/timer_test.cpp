@@ -26,31 +26,24 @@ UINT_PTR CountingCreator(HWND window, UINT_PTR id, UINT intervalMs) {
     return SetTimer(window, id, intervalMs, nullptr);
 }
 
-class TimerTest : public testing::ProbeFormTest {
-protected:
-    void SetUp() override {
-        creates = refusals = 0;
-        Timer::UseCreator(&CountingCreator);
-        ProbeFormTest::SetUp();
-    }
-    void TearDown() override {
-        ProbeFormTest::TearDown();
-        Timer::UseCreator(nullptr);
-    }
-};
+using TimerTest = testing::ProbeFormTest;
 
 TEST_F(TimerTest, ARunningTimerKeepsItsCountdownWhenEnabledAgain) {
+    creates = 0;
+    Timer::UseCreator(&CountingCreator); // the fast timer is running: the slow one is created from here
     const ULONGLONG start = GetTickCount64();
     ASSERT_TRUE(PumpUntil([&] { return form.slowTicks >= 2; }, 2600));
     EXPECT_GE(GetTickCount64() - start, 1900u); // once a second, although enabled again every 10 ms
     // Nor does making sure they tick create either anew, a moment after their last ticks.
     form.fast.KeepTicking();
     form.slow.KeepTicking();
-    EXPECT_EQ(creates, 2);
+    Timer::UseCreator(nullptr);
+    EXPECT_EQ(creates, 1);
 }
 
 TEST_F(TimerTest, ARefusedTimerIsNotTakenForRunningAndALostOneIsCreatedAgain) {
     form.UnloadWindow();
+    Timer::UseCreator(&CountingCreator);
     refusals = 2; // the fast timer at load, then its first try after it
     form.Show();
     EXPECT_FALSE(form.fast.Enabled());
@@ -79,6 +72,7 @@ TEST_F(TimerTest, ARefusedTimerIsNotTakenForRunningAndALostOneIsCreatedAgain) {
     const UINT_PTR reference = SetTimer(nullptr, 0, 10, nullptr); // as fast as the fast timer
     EXPECT_TRUE(PumpUntil([&] { return TicksOf(nullptr, reference) >= 5; }, 1000));
     KillTimer(nullptr, reference);
+    Timer::UseCreator(nullptr);
     EXPECT_EQ(TicksOf(form.Handle(), ProbeForm::kFastTimer), 0);
 }
 
