@@ -1,9 +1,28 @@
 #!/usr/bin/env bash
 # Runs every test: host unit tests (with sanitizers), the Windows build and its tests under Wine, and the
 # end-to-end tests of tintavo.exe on a virtual display. Exits non-zero if anything fails.
+# One part alone, with a filter handed to GoogleTest (--gtest_filter) or pytest (-k) where it has tests:
+#   scripts/test.sh                        every part
+#   scripts/test.sh host [FILTER]          host unit tests            scripts/test.sh host 'TimeText*'
+#   scripts/test.sh windows [FILTER]       Windows tests under Wine   scripts/test.sh windows 'ClockFormTest.*'
+#   scripts/test.sh e2e [FILTER]           end-to-end tests           scripts/test.sh e2e drag
+#   scripts/test.sh lint | release         static analysis, or the reproducible release
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 repo=$(pwd)
+
+part=${1:-all}
+filter=${2:-}
+usage() {
+    echo "usage: $0 [host|windows|e2e [FILTER] | lint | release]" >&2
+    exit 2
+}
+case $part in
+all | lint | release) [[ -z $filter ]] || usage ;;
+host | windows | e2e) ;;
+*) usage ;;
+esac
+(($# <= 2)) || usage
 
 scripts/setup.sh || exit 1
 source scripts/wine-env.sh
@@ -34,69 +53,120 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-
 tintavo_wine_env "$workdir/prefix"
-# Creating a prefix takes a while and hardly needs the processor: do it while the code compiles.
-tintavo_make_prefix "$WINEPREFIX" >"$workdir/prefix.log" 2>&1 &
-prefix_job=$!
-# The release built twice and compared, beside the builds below; it ends before the Wine tests, which
-# are sensitive to a busy processor. In a session of its own, so that a stop ends its compilers too.
-setsid scripts/check-release.sh >"$workdir/release.log" 2>&1 &
-release_job=$!
 
-step "host build and unit tests (sanitizers)"
-if scripts/build.sh --host-only; then
-    ctest --test-dir build/host --output-on-failure --no-tests=error -j "$(nproc)" || fail "host unit tests"
-else
-    fail "host build"
-fi
-
-step "Windows build"
-win_built=0
-if scripts/build.sh; then
-    win_built=1
-else
-    fail "Windows build"
-fi
-
-step "static analysis"
-scripts/lint.sh || fail "static analysis"
-
-step "reproducible release (scripts/check-release.sh)"
-if wait "$release_job"; then
-    tail -n 4 "$workdir/release.log"
-else
-    cat "$workdir/release.log" >&2
-    fail "reproducible release"
-fi
-release_job=
-
-step "Wine prefix and virtual display"
-wine_ready=0
-if wait "$prefix_job"; then
-    prefix_job=
-    if tintavo_start_display; then
-        wine_ready=1
-        echo "prefix $WINEPREFIX, display $DISPLAY"
+host_tests() {
+    step "host build and unit tests (sanitizers)"
+    if ! scripts/build.sh --host-only; then
+        fail "host build"
+    elif [[ -n $filter ]]; then
+        local tests
+        for tests in build/host/tests/host/*_tests; do
+            "$tests" --gtest_filter="$filter" || fail "host unit tests (${tests##*/})"
+        done
     else
-        fail "virtual display"
+        ctest --test-dir build/host --output-on-failure --no-tests=error -j "$(nproc)" || fail "host unit tests"
     fi
-else
-    prefix_job=
-    cat "$workdir/prefix.log" >&2
-    fail "Wine prefix"
-fi
+}
 
-if ((win_built && wine_ready)); then
+windows_build() {
+    step "Windows build"
+    scripts/build.sh || {
+        fail "Windows build"
+        return 1
+    }
+}
+
+# Waits for the prefix that the full run creates beside the builds, or creates it now; then the display.
+wine_ready() {
+    step "Wine prefix and virtual display"
+    local made
+    if [[ -n $prefix_job ]]; then
+        wait "$prefix_job"
+        made=$?
+        prefix_job=
+    else
+        tintavo_make_prefix "$WINEPREFIX" >"$workdir/prefix.log" 2>&1
+        made=$?
+    fi
+    if ((made != 0)); then
+        cat "$workdir/prefix.log" >&2
+        fail "Wine prefix"
+        return 1
+    fi
+    tintavo_start_display || {
+        fail "virtual display"
+        return 1
+    }
+    echo "prefix $WINEPREFIX, display $DISPLAY"
+}
+
+windows_tests() {
     step "Windows tests under Wine"
-    # --no-tests=error: a build that has no tests (no GoogleTest, say) fails the run instead of passing.
-    ctest --test-dir build/win --output-on-failure --no-tests=error || fail "Windows tests under Wine"
+    if [[ -n $filter ]]; then
+        timeout --kill-after=10 600 wine build/win/tests/win32/windows_tests.exe --gtest_filter="$filter" ||
+            fail "Windows tests under Wine"
+    else
+        # --no-tests=error: a build that has no tests (no GoogleTest, say) fails the run instead of passing.
+        ctest --test-dir build/win --output-on-failure --no-tests=error || fail "Windows tests under Wine"
+    fi
     tintavo_stop_wine
+}
 
+e2e_tests() {
     step "end-to-end tests"
-    timeout --kill-after=10 300 /usr/bin/python3 -m pytest "$repo/tests/e2e" -q -rfE ||
+    timeout --kill-after=10 300 /usr/bin/python3 -m pytest "$repo/tests/e2e" -q -rfE ${filter:+-k "$filter"} ||
         fail "end-to-end tests (screenshots in build/e2e-shots)"
-fi
+}
+
+case $part in
+host) host_tests ;;
+lint)
+    step "host and Windows builds (their compile databases)"
+    if scripts/build.sh --host; then
+        step "static analysis"
+        scripts/lint.sh || fail "static analysis"
+    else
+        fail "builds for the static analysis"
+    fi
+    ;;
+release)
+    step "reproducible release (scripts/check-release.sh)"
+    scripts/check-release.sh || fail "reproducible release"
+    ;;
+windows) windows_build && wine_ready && windows_tests ;;
+e2e) windows_build && wine_ready && e2e_tests ;;
+all)
+    # Creating a prefix takes a while and hardly needs the processor: do it while the code compiles.
+    tintavo_make_prefix "$WINEPREFIX" >"$workdir/prefix.log" 2>&1 &
+    prefix_job=$!
+    # The release built twice and compared, beside the builds below; it ends before the Wine tests, which
+    # are sensitive to a busy processor. In a session of its own, so that a stop ends its compilers too.
+    setsid scripts/check-release.sh >"$workdir/release.log" 2>&1 &
+    release_job=$!
+
+    host_tests
+    win_built=0
+    windows_build && win_built=1
+
+    step "static analysis"
+    scripts/lint.sh || fail "static analysis"
+
+    step "reproducible release (scripts/check-release.sh)"
+    if wait "$release_job"; then
+        tail -n 4 "$workdir/release.log"
+    else
+        cat "$workdir/release.log" >&2
+        fail "reproducible release"
+    fi
+    release_job=
+
+    if wine_ready && ((win_built)); then
+        windows_tests
+        e2e_tests
+    fi
+    ;;
+esac
 
 echo
 if ((${#failed[@]})); then

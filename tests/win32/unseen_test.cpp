@@ -6,16 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace tintavo {
 namespace {
 
+using testing::now;
 using testing::PumpUntil;
 using testing::QuitPosted;
-
-TimeOfDay now{18, 9};
-TimeOfDay TestClock() { return now; }
 
 constexpr GUID kSessionDisplay{0x2B84C20E, 0xAD23, 0x4DDF, {0x93, 0xDB, 0x05, 0xFF, 0xBD, 0x7E, 0xFC, 0xA5}};
 constexpr GUID kOtherSetting{0x5D3E9A59, 0xE9D5, 0x4B00, {0xA6, 0xBD, 0xFF, 0x34, 0xFF, 0x51, 0x65, 0x48}};
@@ -68,18 +68,12 @@ bool NoTimer(HWND window) {
     return true;
 }
 
-class UnseenTest : public ::testing::Test {
+class UnseenTest : public testing::WindowTest {
 protected:
-    void SetUp() override {
-        now = {18, 9};
-        ClockForm::UseClock(&TestClock);
-    }
     void TearDown() override {
         frmMain().Show(); // the pause is the program's: a window ends it for the next test
         SendMessageW(frmMain().Handle(), WM_DISPLAYCHANGE, 32, 0);
-        Form3().UnloadWindow();
-        frmMain().UnloadWindow();
-        QuitPosted();
+        WindowTest::TearDown();
     }
 };
 
@@ -160,7 +154,6 @@ TEST_F(UnseenTest, WindowsLoadedOrUnloadedWhilePausedLeaveNoTimerAndShowTheTimeW
     EXPECT_TRUE(NoTimer(frmMain().Handle()));
     frmMain().UnloadWindow();
     EXPECT_TRUE(QuitPosted());
-    EXPECT_TRUE(testing::TimersTicking(300).empty()); // nothing left behind by either window
 }
 
 } // namespace

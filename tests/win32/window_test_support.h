@@ -1,23 +1,20 @@
-// What the windows tests share: running messages while real timers tick, and reading window state.
+// What the windows tests share: a clock the test sets, running messages while real timers tick, reading
+// window state, and the fixtures' common end.
 #pragma once
 
+#include "windows/controls.h"
 #include "windows/forms.h"
+#include "windows/timer.h"
 
-#include <psapi.h>
 #include <windows.h>
-#include <winternl.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <cstring>
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace tintavo::testing {
 
@@ -26,11 +23,14 @@ inline bool quitTaken = false;
 
 // WM_TIMER messages the pumps below have run, by window and timer id (a null window: a thread timer).
 // The system delivers them, so they count a timer's ticks whatever the handler does with them.
-inline std::map<std::pair<HWND, UINT_PTR>, int> timerTicks;
+inline std::map<std::pair<HWND, UINT_PTR>, int>& TimerTicks() {
+    static std::map<std::pair<HWND, UINT_PTR>, int> ticks;
+    return ticks;
+}
 
 inline int TicksOf(HWND window, UINT_PTR timer) {
-    const auto found = timerTicks.find({window, timer});
-    return found == timerTicks.end() ? 0 : found->second;
+    const auto found = TimerTicks().find({window, timer});
+    return found == TimerTicks().end() ? 0 : found->second;
 }
 
 // The clock windows' timers, numbered by the form layer in the order the windows create them.
@@ -49,19 +49,20 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
                 quitTaken = true;
                 continue;
             }
-            if (message.message == WM_TIMER) ++timerTicks[{message.hwnd, message.wParam}];
+            if (message.message == WM_TIMER) ++TimerTicks()[{message.hwnd, message.wParam}];
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
         if (done()) return true;
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+        const ULONGLONG tick = GetTickCount64();
+        if (tick >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - tick), QS_ALLINPUT);
     }
 }
 
-inline void PumpFor(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
+// Runs the messages already waiting, once.
+inline void RunPending() {
+    PumpUntil([] { return true; }, 0);
 }
 
 // Takes the quit message that the program's last unload posts; true when there was one.
@@ -96,89 +97,12 @@ inline void Choose(const wchar_t* menu, const wchar_t* item) {
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
-// The timers that tick in the next ms milliseconds, by window and id, while messages run.
-inline std::set<std::pair<HWND, UINT_PTR>> TimersTicking(DWORD ms) {
-    timerTicks.clear();
-    PumpFor(ms);
-    std::set<std::pair<HWND, UINT_PTR>> ticking;
-    for (const auto& [timer, ticks] : timerTicks)
-        ticking.insert(timer);
-    return ticking;
-}
-
-// ---- What the process holds, to compare before and after a long run -------------------------------
-
-// GDI objects of the process. Windows counts them itself, but Wine's GetGuiResources is a stub that
-// answers 0: there the process's GDI handle table is counted instead. Both keep that table in user
-// memory (PEB GdiSharedHandleTable, at most 65536 entries); an entry with a non-zero type is a live
-// object. Windows notes the owning process in each entry (its table holds the whole session); Wine
-// leaves the owner 0, as its table holds this process's objects only.
-inline int GdiObjectCount() {
-    if (const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS))
-        return static_cast<int>(counted);
-    struct Entry {
-        void* kernelAddress;
-        std::uint16_t processId, count, upper, type;
-        void* userAddress;
-    };
-    static_assert(sizeof(Entry) == (sizeof(void*) == 8 ? 24 : 16));
-    constexpr std::size_t kTableInPeb = sizeof(void*) == 8 ? 0xF8 : 0x94;
-    constexpr int kMaxEntries = 65536;
-    // The documented query for the PEB's address (NtCurrentTeb would do, but GCC warns on its inline read).
-    using Query = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
-    const auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-    PROCESS_BASIC_INFORMATION basic{};
-    if (!query || query(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0)
-        return -1;
-    const auto* peb = reinterpret_cast<const std::byte*>(basic.PebBaseAddress);
-    std::uintptr_t address = 0; // the table's, held in the PEB
-    std::memcpy(&address, peb + kTableInPeb, sizeof address);
-    const auto* table = reinterpret_cast<const Entry*>(address);
-    if (!table) return -1;
-    const auto self = static_cast<std::uint16_t>(GetCurrentProcessId());
-    int count = 0;
-    for (int i = 0; i < kMaxEntries; ++i)
-        if (table[i].type != 0 && (table[i].processId == self || table[i].processId == 0)) ++count;
-    return count;
-}
-
-// This thread's windows: the top-level ones and all their descendants.
-inline int ThreadWindowCount() {
-    int count = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM total) -> BOOL {
-            ++*reinterpret_cast<int*>(total);
-            EnumChildWindows(
-                window, [](HWND, LPARAM all) -> BOOL { return ++*reinterpret_cast<int*>(all), TRUE; }, total);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
-    return count;
-}
-
-// Bytes in use in all of the process's heaps (the C++ runtime's and the system libraries' included).
-inline std::size_t HeapBytesInUse() {
-    HANDLE heaps[256];
-    const DWORD count = (std::min)(GetProcessHeaps(256, heaps), DWORD{256});
-    std::size_t busy = 0;
-    for (DWORD i = 0; i < count; ++i) {
-        if (!HeapLock(heaps[i])) continue;
-        PROCESS_HEAP_ENTRY entry{};
-        while (HeapWalk(heaps[i], &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy += entry.cbData;
-        HeapUnlock(heaps[i]);
-    }
-    return busy;
-}
-
-// Memory committed for the process alone (private bytes; Wine reports it here, not in PrivateUsage).
-inline std::size_t CommittedBytes() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return counters.PagefileUsage;
+// The main clock's window when a WH_CBT hook is told of its creation; null for anything else.
+inline HWND MainClockCreated(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* created = code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs : nullptr;
+    const bool main =
+        created && created->lpszName && lstrcmpW(created->lpszName, L"ZuziradOdor Digital Tintavo") == 0;
+    return main ? reinterpret_cast<HWND>(wParam) : nullptr;
 }
 
 // The window's client area in screen coordinates.
@@ -188,5 +112,124 @@ inline RECT ScreenClientRect(HWND window) {
     MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
     return client;
 }
+
+// The time of day the clock windows read: each test sets it.
+inline TimeOfDay now{18, 9};
+inline TimeOfDay TestClock() { return now; }
+
+// A message-only window of the test's own that runs the actions posted to it, in whatever pump takes them
+// first: the test's, or one the program runs (a clock window's load lets waiting messages run).
+class ActionWindow {
+public:
+    using Action = void (*)(LPARAM);
+    ActionWindow() {
+        static const ATOM windowClass = [] {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = &Proc;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"TintavoTestActions";
+            return RegisterClassW(&wc);
+        }();
+        window_ = CreateWindowW(MAKEINTATOM(windowClass), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    }
+    ~ActionWindow() { DestroyWindow(window_); }
+    ActionWindow(const ActionWindow&) = delete;
+    ActionWindow& operator=(const ActionWindow&) = delete;
+
+    void Post(Action action, LPARAM argument = 0) const {
+        PostMessageW(window_, WM_APP, reinterpret_cast<WPARAM>(action), argument);
+    }
+    // Runs messages until a marker posted now has run: everything posted before it has run too.
+    void RunPosted() const {
+        static bool seen;
+        seen = false;
+        Post([](LPARAM) { seen = true; });
+        ASSERT_TRUE(PumpUntil([] { return seen; }, 5000));
+    }
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
+        reinterpret_cast<Action>(wParam)(lParam);
+        return 0;
+    }
+    HWND window_;
+};
+
+// Every fixture's start and end: the test's clock at 18:09, and no window of the program left loaded (the
+// compact clock first, which brings the main clock back), nor the quit message the last unload posts.
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        now = {18, 9};
+        ClockForm::UseClock(&TestClock);
+        TimerTicks().clear();
+    }
+    void TearDown() override {
+        Form3().UnloadWindow();
+        frmMain().UnloadWindow();
+        QuitPosted();
+    }
+    ActionWindow actions;
+};
+
+// The same, with the main clock open from the start, as the program starts.
+class MainClockTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        frmMain().Show();
+    }
+};
+
+// A form of the test's own with a control of each kind, for the form layer's tests.
+class ProbeForm final : public Form {
+public:
+    // 120 x 80 pixels at (40, 60) at 96 dpi; the label at (10, 10), 50 x 20; the line along the bottom row.
+    ProbeForm() : Form{{L"Probe", {1800, 1200}, TwipsPoint{600, 900}, 0x00FFFFFF}} {}
+
+    Label label{*this, {{150, 150, 750, 300}, L"Probe", {L"Arial", 9}, 0x00000000, std::nullopt, DT_LEFT}};
+    Line line{*this, {0, 1185}, {1785, 1185}};
+    // The fast timer re-enables the slow one on every tick, as the clock's sampling timer does.
+    Timer fast{*this, 10, true, Handler::Of<&ProbeForm::EnableSlow>(this)};
+    Timer slow{*this, 1000, false, Handler::Of<&ProbeForm::CountSlowTick>(this)};
+    enum : UINT_PTR { kFastTimer = 1, kSlowTimer = 2 }; // their ids: first and second in the form
+
+    int slowTicks = 0;
+    int loads = 0;
+    int unloads = 0;
+    int startCommand = -1;
+    std::vector<int> buttons;
+
+private:
+    void EnableSlow() { slow.SetEnabled(true); }
+    void CountSlowTick() { ++slowTicks; }
+    void Form_Load() override {
+        ++loads;
+        if (startCommand >= 0) ShowWindow(Handle(), startCommand);
+        ShowNow();
+    }
+    void Form_Unload(int&) override {
+        ++unloads;
+        UnloadWindow(); // already unloading: must not recurse or destroy twice
+    }
+    void Form_MouseDown(MouseButton button, int, float, float) override {
+        buttons.push_back(static_cast<int>(button));
+    }
+};
+
+class ProbeFormTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        form.Show();
+    }
+    void TearDown() override {
+        form.UnloadWindow();
+        WindowTest::TearDown();
+    }
+    ProbeForm form;
+};
 
 } // namespace tintavo::testing
