@@ -25,11 +25,6 @@ void TextControl::OnUnload() {
 
 // ---- Frame ---------------------------------------------------------------------------------------------
 
-void Frame::OnLoad(HWND window, UINT dpi) {
-    TextControl::OnLoad(window, dpi);
-    text_.SendToBack(); // a screen reader exploring by pointer finds the labels in the frame, not the frame
-}
-
 void Frame::Rescale(UINT dpi) {
     TextControl::Rescale(dpi);
     captionIndent_ = TwipsToPixels(120, dpi);

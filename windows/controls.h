@@ -50,7 +50,6 @@ public:
     const RECT& Bounds() const { return bounds_; }
 
 private:
-    void OnLoad(HWND window, UINT dpi) override;
     void Rescale(UINT dpi) override;
     void Paint(HDC dc) const override;
 

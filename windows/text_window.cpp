@@ -32,10 +32,9 @@ void TextWindow::Create(HWND parent, const wchar_t* text) {
     if (!window_) return; // the form still shows the text; only screen readers miss it
     SetWindowLongPtrW(window_, GWLP_USERDATA, GetWindowLongPtrW(window_, GWLP_WNDPROC));
     SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SilentStatic));
-}
-
-void TextWindow::SendToBack() const {
-    if (window_) SetWindowPos(window_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // A new child window goes beneath its siblings; this one goes in front of those made before it, as the
+    // form paints its controls, so that a reader exploring by pointer finds a frame's labels, not the frame.
+    SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TextWindow::SetText(const wchar_t* text) const {

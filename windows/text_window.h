@@ -11,14 +11,13 @@ namespace tintavo {
 // press through to the form.
 class TextWindow {
 public:
-    void Create(HWND parent, const wchar_t* text); // placed by Move
+    // In front of the parent's text windows made before it; placed by Move.
+    void Create(HWND parent, const wchar_t* text);
     void Forget() { window_ = nullptr; }           // its parent destroys it
     HWND Handle() const { return window_; }
     void SetText(const wchar_t* text) const;
     void SetVisible(bool visible) const; // a hidden text is not read out either
     void Move(const RECT& bounds) const;
-    // Beneath its siblings: a screen reader exploring by pointer finds the windows above it first.
-    void SendToBack() const;
 
 private:
     HWND window_ = nullptr;
