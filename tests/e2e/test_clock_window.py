@@ -24,17 +24,17 @@ def on_frame_rectangle(x, y):
 
 def layout_mismatches(area, background, label_may_differ):
     """Client pixels that break the layout: the rectangle in black, everything else (except, if allowed,
-    the label) in the background colour. Gives up to ten (x, y, colour) for the failure message."""
+    the label) in the background color. Gives up to ten (x, y, color) for the failure message."""
     wrong = []
-    for x, y, colour in area.pixels():
+    for x, y, color in area.pixels():
         if on_frame_rectangle(x, y):
             expected = BLACK
         elif label_may_differ and LABEL.contains(x, y):
             continue
         else:
             expected = background
-        if colour != expected:
-            wrong.append((x, y, colour))
+        if color != expected:
+            wrong.append((x, y, color))
     return wrong[:10], len(wrong)
 
 
@@ -43,13 +43,13 @@ def text_pixels(area, background):
     return [(x, y, c) for x, y, c in area.pixels() if c != background and not on_frame_rectangle(x, y)]
 
 
-def background_is(colour):
+def background_is(color):
     # Four spots away from the rectangle and the label.
     spots = ((3, 3), (246, 125), (8, 64), (120, 100))
 
     def check(image):
         area = client(image)
-        return all(area.pixel(x, y) == colour for x, y in spots)
+        return all(area.pixel(x, y) == color for x, y in spots)
     return check
 
 
@@ -66,7 +66,7 @@ def wait_for_caption(text, timeout=2.0):
         pytest.fail(f"the label does not read {text!r}: glyph likeness {seen.get('score')} ({error})")
 
 
-def test_main_window_opens_white_then_shows_time_and_scheduled_colour(clock):
+def test_main_window_opens_white_then_shows_time_and_scheduled_color(clock):
     clock.start(18, 9)
     window = e2e.wait_for_window(MAIN_TITLE, timeout=30)
     shown_at = time.monotonic()
@@ -125,19 +125,19 @@ def test_main_window_opens_white_then_shows_time_and_scheduled_colour(clock):
     (10, 45, VIOLET_SHADE, "10:45 AM"),
     (12, 30, (248, 170, 148), "12:30 PM"),  # noon shows as PM
 ], ids=["10:45", "12:30"])
-def test_half_hour_shade(clock, hour, minute, colour, caption):
+def test_half_hour_shade(clock, hour, minute, color, caption):
     clock.start(hour, minute)
     e2e.wait_for_window(MAIN_TITLE, timeout=30)
-    image = e2e.wait_for_screen(lambda im: background_is(colour)(im) and e2e.shows_text(im), timeout=SETTLE_S + 1,
-                                what=f"the background {colour} with the time")
+    image = e2e.wait_for_screen(lambda im: background_is(color)(im) and e2e.shows_text(im), timeout=SETTLE_S + 1,
+                                what=f"the background {color} with the time")
     image.save_png(e2e.SHOTS_DIR / f"main-{hour:02d}-{minute:02d}.png")
-    wrong, count = layout_mismatches(client(image), colour, label_may_differ=True)
-    assert count == 0, f"{count} pixels off the {colour} background with the black rectangle, e.g. {wrong}"
+    wrong, count = layout_mismatches(client(image), color, label_may_differ=True)
+    assert count == 0, f"{count} pixels off the {color} background with the black rectangle, e.g. {wrong}"
     wait_for_caption(caption)
 
 
 def test_a_locked_session_stops_the_clock_and_unlocking_shows_the_half_hour_at_once(clock):
-    clock.start_main(10, 29, second=48, colour=BLUE)
+    clock.start_main(10, 29, second=48, color=BLUE)
     half_hour = clock.started_at + 12  # the local time was 10:29:48 (and a fraction) at the start
     assert time.monotonic() < half_hour - 3, "the clock started too slowly to be locked before 10:30"
     pid = clock.program_pid()

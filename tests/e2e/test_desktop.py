@@ -1,5 +1,5 @@
 """End-to-end tests of the clock's desktop behaviour: staying above other windows, dragging by the client
-area, and see-through key-colour pixels that let clicks pass to the window beneath."""
+area, and see-through key-color pixels that let clicks pass to the window beneath."""
 
 import re
 import subprocess
@@ -180,7 +180,7 @@ def deep_inside(points, x, y, reach):
     return all((x + dx, y + dy) in points for dx in range(-reach, reach + 1) for dy in range(-reach, reach + 1))
 
 
-def test_key_coloured_text_shows_and_passes_clicks_to_the_window_beneath(clock, x_clients, tmp_path):
+def test_key_colored_text_shows_and_passes_clicks_to_the_window_beneath(clock, x_clients, tmp_path):
     # A window that will lie under the clock's label, and xev reporting the button presses it gets.
     probe = x_clients(["xlogo", "-title", "tintavo-under", "-bg", "green", "-geometry", "420x220+240+170"],
                       "tintavo-under")
@@ -209,13 +209,13 @@ def test_key_coloured_text_shows_and_passes_clicks_to_the_window_beneath(clock, 
     # The solid strokes of the time in its layout grey, and what lies beneath them.
     shown = e2e.wait_for_screen(e2e.shows_text, timeout=5, what="the time in grey")
     shown.save_png(e2e.SHOTS_DIR / "desktop-key-before.png")
-    strokes = {(label.x + x, label.y + y) for x, y in e2e.colour_mask(shown.within(label), TEXT_GREY)}
+    strokes = {(label.x + x, label.y + y) for x, y in e2e.color_mask(shown.within(label), TEXT_GREY)}
     beneath = {below.pixel(x, y) for x, y in strokes}
     assert not beneath & {TEXT_GREY, KEY, WHITE, RED}, f"the probe window shows {beneath} under the text"
 
     # File > Font, the (255, 0, 255) swatch, OK.
     e2e.choose("File", "Font")
-    e2e.pick_colour(KEY, "Return")
+    e2e.pick_color(KEY, "Return")
 
     # Where the text was solid, the window beneath now shows; the background stays the clock's.
     def see_through(image):

@@ -8,7 +8,7 @@ import time
 import pytest
 
 import tintavo_e2e as e2e
-from tintavo_e2e import (ABOUT_MENU, BLACK, COLOUR_TITLE, COMPACT_CLIENT_SIZE, COMPACT_TITLE, FILE_MENU, FRAME, LABEL,
+from tintavo_e2e import (BLACK, COLOR_TITLE, COMPACT_CLIENT_SIZE, COMPACT_TITLE, FRAME, LABEL,
                          MAIN_CLIENT, MAIN_TITLE, MENU_BAR_HEIGHT, RED, SCREEN_LABEL, SETTLE_S, SWATCH_BLUE,
                          TEXT_GREY, WHITE)
 
@@ -21,9 +21,9 @@ CYAN = (0, 255, 255)
 SWATCH_GREEN = (0, 128, 0)  # a basic swatch of the colour dialog
 
 
-def label_blank(image, colour):
+def label_blank(image, color):
     """The main window's label shows nothing but this background colour."""
-    return image.within(SCREEN_LABEL).count(colour) == LABEL.width * LABEL.height
+    return image.within(SCREEN_LABEL).count(color) == LABEL.width * LABEL.height
 
 
 def wait_for_exit(clock, timeout=10.0):
@@ -53,7 +53,7 @@ def open_about_windows():
 
 
 def test_menu_bar_with_the_mouse_and_the_keyboard(clock):
-    window = clock.start_main(18, 9, colour=RED)
+    window = clock.start_main(18, 9, color=RED)
     image = e2e.screenshot("menu-main")
     captions = e2e.menu_bar_captions(image)
     assert len(captions) == 2, f"menu bar captions at {captions}"
@@ -66,7 +66,7 @@ def test_menu_bar_with_the_mouse_and_the_keyboard(clock):
     popup = e2e.open_menu(0)
     popup.image.save_png(e2e.SHOTS_DIR / "menu-file.png")
     inner = popup.image.crop(FRAME, FRAME, popup.geometry.width - 2 * FRAME, popup.geometry.height - 2 * FRAME)
-    assert set(inner.colours()) <= {BLACK, WHITE}, f"an item looks selected: colours {inner.colours()}"
+    assert set(inner.colors()) <= {BLACK, WHITE}, f"an item looks selected: colours {inner.colors()}"
 
     # Down selects the first item: its row turns to the highlight colour, no other row does.
     def highlighted_rows(image):
@@ -110,7 +110,7 @@ def test_menu_bar_with_the_mouse_and_the_keyboard(clock):
 def test_display_hides_the_time_and_shows_it_again_up_to_date(clock):
     # Start late in the minute, so that the minute turns while the time is hidden; a slow start-up on a
     # busy machine still leaves time to hide it before then.
-    clock.start_main(18, 9, second=46, colour=RED)
+    clock.start_main(18, 9, second=46, color=RED)
     e2e.choose("File", "Display")
     hidden = e2e.wait_for_screen(lambda im: label_blank(im, RED), timeout=2, what="the label without text")
     hidden.save_png(e2e.SHOTS_DIR / "menu-display-hidden.png")
@@ -139,16 +139,16 @@ def libraries_loaded_by_the_program(clock):
     return [p.replace("\\\\", "\\").lower() for p in found]  # the trace doubles each backslash
 
 
-def test_colour_dialog_cancel_on_first_use_keeps_the_grey_text(clock, monkeypatch):
+def test_color_dialog_cancel_on_first_use_keeps_the_grey_text(clock, monkeypatch):
     monkeypatch.setenv("WINEDEBUG", "+loaddll")
-    window = clock.start_main(18, 9, colour=RED)
+    window = clock.start_main(18, 9, color=RED)
     # The dialog's libraries are not loaded until it is first shown (they cost several MB resident).
     at_start = libraries_loaded_by_the_program(clock)
     assert not [p for p in at_start if re.search(r"comdlg32|comctl32|shell32", p)], at_start
     # Font by keyboard: File with the mouse, Down to the first item, Return.
     e2e.open_menu(0)
     e2e.press("Down", "Return")
-    dialog, outer = e2e.colour_dialog()
+    dialog, outer = e2e.color_dialog()
     picture = e2e.screenshot().within(outer)
     picture.save_png(e2e.SHOTS_DIR / "menu-colour-dialog.png")
     # From the system directory, with Common Controls 6 (visual styles) through the dialog's manifest.
@@ -158,7 +158,7 @@ def test_colour_dialog_cancel_on_first_use_keeps_the_grey_text(clock, monkeypatc
     assert comctl and all(re.search(r"\\winsxs\\[^\\]*common-controls[^\\]*_6\.0\.", p) for p in comctl), loaded
     owner = e2e.window_in_property("WM_TRANSIENT_FOR", dialog)
     assert owner == window, f"the dialog is owned by {owner}, not by the main window {window}"
-    swatches = {c for c, n in picture.colours().items() if n >= 150 and len(set(c)) > 1}
+    swatches = {c for c, n in picture.colors().items() if n >= 150 and len(set(c)) > 1}
     assert len(swatches) >= 40, f"only {len(swatches)} coloured swatches"
 
     # Modal: the main window's menu does not open while the dialog is up.
@@ -166,44 +166,44 @@ def test_colour_dialog_cancel_on_first_use_keeps_the_grey_text(clock, monkeypatc
     e2e.click((captions[0][0] + captions[0][1]) // 2, MAIN_CLIENT.y - MENU_BAR_HEIGHT // 2)
     time.sleep(0.5)
     assert e2e.open_popup() is None, "the main window's menu opened while the colour dialog was up"
-    assert e2e.find_windows(COLOUR_TITLE)
+    assert e2e.find_windows(COLOR_TITLE)
 
     # A swatch picked, then Cancel: the text keeps its grey.
-    e2e.pick_colour(SWATCH_GREEN, "Escape")
+    e2e.pick_color(SWATCH_GREEN, "Escape")
     time.sleep(0.5)  # the text would change at once: give it a moment to show
     image = e2e.screenshot()
     label = image.within(SCREEN_LABEL)
-    assert e2e.shows_text(image), f"Cancel changed the text: {label.colours()}"
+    assert e2e.shows_text(image), f"Cancel changed the text: {label.colors()}"
     assert label.count(BLACK) == 0, "Cancel on first use turned the text black"
     assert label.count(SWATCH_GREEN) == 0, "Cancel applied the picked colour"
 
 
-def test_colour_dialog_ok_recolours_and_cancel_later_keeps_the_choice(clock):
-    clock.start_main(18, 9, colour=RED)
+def test_color_dialog_ok_recolors_and_cancel_later_keeps_the_choice(clock):
+    clock.start_main(18, 9, color=RED)
     e2e.choose("File", "Font")
-    e2e.pick_colour(SWATCH_BLUE, "Return")
+    e2e.pick_color(SWATCH_BLUE, "Return")
     image = e2e.wait_for_screen(lambda im: e2e.shows_text(im, SWATCH_BLUE), timeout=2, what="the time in blue")
     assert image.within(SCREEN_LABEL).count(TEXT_GREY) == 0
     image.save_png(e2e.SHOTS_DIR / "menu-text-blue.png")
 
     # The dialog opens with the last choice selected: OK without picking keeps blue.
     e2e.choose("File", "Font")
-    _, outer = e2e.colour_dialog()
+    _, outer = e2e.color_dialog()
     e2e.click(outer.x + outer.width // 2, outer.y + 4)  # focus the dialog (its blank top edge)
     e2e.press("Return")
-    e2e.wait_until_gone(COLOUR_TITLE, timeout=5)
+    e2e.wait_until_gone(COLOR_TITLE, timeout=5)
     time.sleep(0.5)
     image = e2e.screenshot()
     label = image.within(SCREEN_LABEL)
-    assert e2e.shows_text(image, SWATCH_BLUE), f"OK without a pick changed the text: {label.colours()}"
+    assert e2e.shows_text(image, SWATCH_BLUE), f"OK without a pick changed the text: {label.colors()}"
 
     # Another swatch picked, then Cancel: still blue.
     e2e.choose("File", "Font")
-    e2e.pick_colour(SWATCH_GREEN, "Escape")
+    e2e.pick_color(SWATCH_GREEN, "Escape")
     time.sleep(0.5)
     image = e2e.screenshot()
     label = image.within(SCREEN_LABEL)
-    assert e2e.shows_text(image, SWATCH_BLUE), f"Cancel after OK changed the text: {label.colours()}"
+    assert e2e.shows_text(image, SWATCH_BLUE), f"Cancel after OK changed the text: {label.colors()}"
     assert label.count(SWATCH_GREEN) == 0 and label.count(BLACK) == 0
 
 
@@ -211,11 +211,11 @@ def test_colour_dialog_ok_recolours_and_cancel_later_keeps_the_choice(clock):
 # The compact clock
 
 
-def test_small_and_back_resets_position_colour_and_hidden_text(clock):
+def test_small_and_back_resets_position_color_and_hidden_text(clock):
     # At hour 0 the background keeps its layout white, so white can be told from a scheduled colour.
     window = clock.start_main(0, 20)
     e2e.choose("File", "Font")
-    e2e.pick_colour(SWATCH_BLUE, "Return")
+    e2e.pick_color(SWATCH_BLUE, "Return")
     e2e.wait_for_screen(lambda im: e2e.shows_text(im, SWATCH_BLUE), timeout=2, what="the time in blue")
     e2e.choose("File", "Display")
     e2e.wait_for_screen(lambda im: label_blank(im, WHITE), timeout=2, what="the label without text")
@@ -325,7 +325,7 @@ def choose_twice_and_check(item, title, client, size, frame, shot):
 
 
 def test_about_windows_open_once_each_and_close_alone(clock):
-    window = clock.start_main(18, 9, colour=RED)
+    window = clock.start_main(18, 9, color=RED)
 
     clock_about, clock_picture = choose_twice_and_check("Tintavo", ABOUT_CLOCK_TITLE, (356, 388), (232, 137),
                                                         (32, 8, 169, 113), "menu-about-clock.png")

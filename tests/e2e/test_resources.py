@@ -71,28 +71,28 @@ NEWER_CALLS = {
 
 def describe_image(blob):
     """Checks one icon image's layout and returns (width, height, bpp, palette, colour bytes, mask bytes)
-    together with a function giving (colour index, mask bit) at (x, y), y counted from the top."""
+    together with a function giving (color index, mask bit) at (x, y), y counted from the top."""
     (size, width, double_height, planes, bpp, compression) = struct.unpack_from("<IiiHHI", blob)
     assert size == 40, "icon image does not start with a BITMAPINFOHEADER"
     assert double_height == 2 * width, "icon bitmap height must be twice the width (colour + mask)"
     assert planes == 1 and compression == 0
     height = width
-    colours = 1 << bpp
-    colour_row = (width * bpp + 31) // 32 * 4
+    colors = 1 << bpp
+    color_row = (width * bpp + 31) // 32 * 4
     mask_row = (width + 31) // 32 * 4
-    colour_bytes, mask_bytes = colour_row * height, mask_row * height
-    assert len(blob) == 40 + 4 * colours + colour_bytes + mask_bytes, "icon image size does not add up"
-    colour_at = 40 + 4 * colours
-    mask_at = colour_at + colour_bytes
+    color_bytes, mask_bytes = color_row * height, mask_row * height
+    assert len(blob) == 40 + 4 * colors + color_bytes + mask_bytes, "icon image size does not add up"
+    color_at = 40 + 4 * colors
+    mask_at = color_at + color_bytes
 
     def pixel(x, y):
         row = height - 1 - y  # bottom row first
-        c = blob[colour_at + row * colour_row + x * bpp // 8]
+        c = blob[color_at + row * color_row + x * bpp // 8]
         index = (c >> (8 - bpp - (x * bpp) % 8)) & ((1 << bpp) - 1)
         m = blob[mask_at + row * mask_row + x // 8]
         return index, (m >> (7 - x % 8)) & 1
 
-    return (width, height, bpp, colours, colour_bytes, mask_bytes), pixel
+    return (width, height, bpp, colors, color_bytes, mask_bytes), pixel
 
 
 def check_face_outline(pixel, width):
@@ -151,11 +151,11 @@ class TestIcon:
         assert (reserved, kind, count) == (0, 1, 3)
         found = []
         for i in range(count):
-            w, h, ncolours, _, planes, bpp, nbytes, icon_id = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
+            w, h, ncolors, _, planes, bpp, nbytes, icon_id = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
             blob = icons[icon_id]
             layout, pixel = describe_image(blob)
             # The shell picks an image by the group's entry, so it must tell the truth about the image.
-            assert (w, h, ncolours, planes, bpp, nbytes) == (layout[0], layout[1], layout[3], 1, layout[2], len(blob))
+            assert (w, h, ncolors, planes, bpp, nbytes) == (layout[0], layout[1], layout[3], 1, layout[2], len(blob))
             check_face_outline(pixel, layout[0])
             found.append(layout)
         assert sorted(found) == EXPECTED_IMAGES
@@ -177,7 +177,7 @@ class TestManifest:
         levels = self.manifest(pe).findall(".//v3:requestedExecutionLevel", self.NS)
         assert [e.get("level") for e in levels] == ["asInvoker"]
 
-    def test_uses_common_controls_6_in_the_colour_dialog_only(self, pe):
+    def test_uses_common_controls_6_in_the_color_dialog_only(self, pe):
         # The process manifest loads nothing at start; the dialog's own manifest (IDR_DIALOG_MANIFEST,
         # activated around the dialog) asks for Common Controls 6.
         dialog_manifest = 101
@@ -241,11 +241,11 @@ class TestIconGenerator:
         found = []
         end = 6 + 16 * count
         for i in range(count):
-            w, h, ncolours, _, planes, bpp, nbytes, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
+            w, h, ncolors, _, planes, bpp, nbytes, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
             assert offset == end, "images should follow the directory back to back"
             blob = data[offset : offset + nbytes]
             layout, pixel = describe_image(blob)
-            assert (w, h, ncolours, planes, bpp) == (layout[0], layout[1], layout[3], 1, layout[2])
+            assert (w, h, ncolors, planes, bpp) == (layout[0], layout[1], layout[3], 1, layout[2])
             check_face_outline(pixel, layout[0])
             found.append(layout)
             end = offset + nbytes

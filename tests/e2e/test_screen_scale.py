@@ -3,8 +3,6 @@ that DPI, hairlines stay 1 pixel wide, and the text scales with the caption and 
 other windows' sizes at each DPI come from the same conversion, which the Windows tests hold against one
 table."""
 
-import subprocess
-
 import pytest
 
 import conftest

@@ -1,6 +1,6 @@
 """Helpers for driving tintavo.exe under Wine on an X display: start it at a chosen local time, find its
 windows, read their geometry and window-manager state, take screenshots and read pixels, use the mouse and
-keyboard, and work the program's menus and colour dialog as a person would."""
+keyboard, and work the program's menus and color dialog as a person would."""
 
 import fcntl
 import os
@@ -163,10 +163,10 @@ class Image:
             for x in range(self.width):
                 yield x, y, tuple(row[x * 3:x * 3 + 3])
 
-    def count(self, colour):
-        return sum(1 for _, _, c in self.pixels() if c == colour)
+    def count(self, color):
+        return sum(1 for _, _, c in self.pixels() if c == color)
 
-    def colours(self):
+    def colors(self):
         """How often each colour occurs."""
         counts = {}
         for _, _, c in self.pixels():
@@ -234,10 +234,10 @@ def refresh_picture(image, target):
 # Reading text: the shape of the solid text pixels against the same text drawn by ImageMagick
 
 
-def colour_mask(image, colour):
+def color_mask(image, color):
     """Positions of the pixels of exactly this colour: for text, its solid strokes (antialiased edges
     are blends with whatever lies beneath)."""
-    return {(x, y) for x, y, c in image.pixels() if c == colour}
+    return {(x, y) for x, y, c in image.pixels() if c == color}
 
 
 def rendered_text(text, font="Liberation-Serif-Bold", pixel_height=40):
@@ -262,7 +262,7 @@ def runs(positions, gap=1):
     return [tuple(r) for r in found]
 
 
-def text_likeness(image, text_colour, text, **font):
+def text_likeness(image, text_color, text, **font):
     """How well the text drawn in text_colour on image matches text set in the given font, glyph by glyph.
 
     The image's glyphs are cut apart at empty columns (anything not the background, taken from the
@@ -272,7 +272,7 @@ def text_likeness(image, text_colour, text, **font):
     text scores about 0.9 for every glyph, a different digit or letter 0.7 or less.
     """
     background = image.pixel(0, 0)
-    solid = colour_mask(image, text_colour)
+    solid = color_mask(image, text_color)
     covered = {(x, y) for x, y, c in image.pixels() if c != background}
     ref_solid, ref_covered = rendered_text(text, **font)
     if not covered or not ref_covered:
@@ -453,11 +453,11 @@ class Clock:
                                         start_new_session=True)
         return self
 
-    def start_main(self, hour, minute, second=2, colour=None):
+    def start_main(self, hour, minute, second=2, color=None):
         """Starts the program, waits for the time in grey (on this background colour if given); gives the window."""
         self.start(hour, minute, second)
         window = wait_for_window(MAIN_TITLE, timeout=30)
-        wait_for_screen(lambda im: shows_text(im) and (colour is None or background(im) == colour),
+        wait_for_screen(lambda im: shows_text(im) and (color is None or background(im) == color),
                         timeout=SETTLE_S, what="the time in grey")
         return window
 
@@ -497,7 +497,7 @@ class Clock:
 # The program's windows
 
 COMPACT_TITLE = "Quorvin Clock"
-COLOUR_TITLE = "Color"
+COLOR_TITLE = "Color"
 
 # Wine draws the frame of the program's windows: 3 px all round and a 16 px caption, then the menu bar.
 FRAME, CAPTION, MENU_BAR_HEIGHT = 3, 16, 19
@@ -540,9 +540,9 @@ def background(image):
     return image.pixel(MAIN_CLIENT.x + 3, MAIN_CLIENT.y + 3)
 
 
-def shows_text(image, colour=TEXT_GREY):
+def shows_text(image, color=TEXT_GREY):
     """The main window's label shows text whose solid strokes have this colour."""
-    return image.within(SCREEN_LABEL).count(colour) >= 100
+    return image.within(SCREEN_LABEL).count(color) >= 100
 
 
 def painted(image, origin=MAIN_CLIENT.origin):
@@ -652,32 +652,32 @@ def choose(menu, item, origin=MAIN_CLIENT.origin, bar=(MAIN_CLIENT.width, MENU_B
 SWATCH_BLUE = (0, 0, 255)  # one of its basic swatches, all of which it paints at once
 
 
-def colour_dialog():
+def color_dialog():
     """Waits for the colour dialog with its swatches painted; gives its window id and geometry."""
-    window = wait_for_window(COLOUR_TITLE, timeout=5)
+    window = wait_for_window(COLOR_TITLE, timeout=5)
     outer = geometry(window)
     wait_for_screen(lambda im: im.within(outer).count(SWATCH_BLUE) > 0, timeout=5, what="the colour swatches")
     return window, outer
 
 
-def swatch_centre(image, outer, colour):
+def swatch_centre(image, outer, color):
     """Centre on the screen of the basic swatch of exactly this colour: one solid block in the dialog."""
     area = image.within(outer)
-    box = area.bbox(lambda c: c == colour)
-    assert box, f"no swatch of colour {colour} in the colour dialog"
+    box = area.bbox(lambda c: c == color)
+    assert box, f"no swatch of colour {color} in the colour dialog"
     left, top, right, bottom = box
     size = (right - left + 1) * (bottom - top + 1)
-    assert area.count(colour) == size and size >= 150, f"{colour} is not one solid swatch: {box}"
+    assert area.count(color) == size and size >= 150, f"{color} is not one solid swatch: {box}"
     return outer.x + (left + right) // 2, outer.y + (top + bottom) // 2
 
 
-def pick_colour(colour, confirm_key):
+def pick_color(color, confirm_key):
     """Clicks this colour's swatch in the colour dialog, then Return (OK) or Escape (Cancel) to close it."""
-    _, outer = colour_dialog()
-    click(*swatch_centre(screenshot(), outer, colour))
+    _, outer = color_dialog()
+    click(*swatch_centre(screenshot(), outer, color))
     time.sleep(0.2)
     press(confirm_key)
-    wait_until_gone(COLOUR_TITLE, timeout=5)
+    wait_until_gone(COLOR_TITLE, timeout=5)
 
 
 # ---------------------------------------------------------------------------------------------------
