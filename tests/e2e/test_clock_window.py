@@ -121,7 +121,7 @@ def test_main_window_opens_white_then_shows_time_and_scheduled_color(clock):
     conftest.readme_shot["image"] = red.within(outer)
 
 
-@pytest.mark.parametrize("hour, minute, colour, caption", [
+@pytest.mark.parametrize("hour, minute, color, caption", [
     (10, 45, VIOLET_SHADE, "10:45 AM"),
     (12, 30, (248, 170, 148), "12:30 PM"),  # noon shows as PM
 ], ids=["10:45", "12:30"])
