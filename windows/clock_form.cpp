@@ -67,8 +67,7 @@ void ClockForm::ClockChanged() {
     // timers tick (one that stopped ticking is created anew; a running one keeps its countdown). While
     // nobody sees the clock there is nothing to show; the end of the pause shows it.
     if (NobodySees()) return;
-    ApplyColorSchedule(); // refreshes the time text from the same reading
-    ShowTimeText();
+    ShowTheMoment();
     for (Timer* timer : {&tmrTime, &tmrBlinker, &Timer1})
         timer->KeepTicking();
 }
@@ -86,8 +85,7 @@ void ClockForm::Pause() {
 }
 
 void ClockForm::Resume() {
-    ApplyColorSchedule(); // one reading for the time text and the colour
-    ShowTimeText();
+    ShowTheMoment();
     tmrTime.SetEnabled(true); // which enables Timer1 at its first tick
     tmrBlinker.SetEnabled(true);
 }

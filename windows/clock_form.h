@@ -48,6 +48,11 @@ private:
     }
     void ShowTimeText();
     void ApplyColorSchedule();
+    // The time and its colour from one reading, at once.
+    void ShowTheMoment() {
+        ApplyColorSchedule(); // refreshes the time text too
+        ShowTimeText();
+    }
     // No timer runs, so nothing wakes the process for a clock nobody sees.
     void Pause();
     // The time and colour of this moment at once, then the timers as at load.

@@ -98,7 +98,7 @@ private:
 
     Design design_;
     const Frame* container_;
-    std::wstring_view caption_;            // the design's text, or the buffer's
+    std::wstring_view caption_;             // the design's text, or the buffer's
     wchar_t buffer_[kCaptionCapacity] = {}; // a caption set at run time
     Color foreColor_ = 0;
     bool visible_ = true;

@@ -70,7 +70,9 @@ int SystemMetric(int index, UINT dpi) {
 
 int TwipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), kTwipsPerInch); }
 
-POINT TwipsToPixels(TwipsPoint point, UINT dpi) { return {TwipsToPixels(point.x, dpi), TwipsToPixels(point.y, dpi)}; }
+POINT TwipsToPixels(TwipsPoint point, UINT dpi) {
+    return {TwipsToPixels(point.x, dpi), TwipsToPixels(point.y, dpi)};
+}
 
 RECT TwipsToPixels(const TwipsRect& rect, UINT dpi) {
     return {TwipsToPixels(rect.left, dpi), TwipsToPixels(rect.top, dpi),

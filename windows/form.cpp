@@ -160,16 +160,13 @@ void Form::SetBackColor(Color color) {
 
 bool Form::NobodySees() { return unseen.Any(); }
 
-void Form::TellFormsIfVisibilityChanged(bool nobodySawBefore) {
-    if (unseen.Any() == nobodySawBefore) return;
+void Form::TellFormsTheVisibility() {
     for (Form& form : forms_)
         if (form.IsLoaded()) form.VisibilityChanged(unseen.Any());
 }
 
 void Form::SomeoneIsThere() {
-    const bool before = unseen.Any();
-    unseen.Clear();
-    TellFormsIfVisibilityChanged(before);
+    if (unseen.Clear()) TellFormsTheVisibility();
 }
 
 void Form::OnPowerBroadcast(WPARAM event, const POWERBROADCAST_SETTING* setting) {
@@ -177,20 +174,15 @@ void Form::OnPowerBroadcast(WPARAM event, const POWERBROADCAST_SETTING* setting)
         SomeoneIsThere();
         ClockChanged();
     } else if (event == PBT_POWERSETTINGCHANGE) {
-        if (const std::optional<DWORD> state = DisplayStateOf(setting)) {
-            const bool before = unseen.Any();
-            unseen.SetDisplayState(*state);
-            TellFormsIfVisibilityChanged(before);
-        }
+        const std::optional<DWORD> state = DisplayStateOf(setting);
+        if (state && unseen.SetDisplayState(*state)) TellFormsTheVisibility();
     }
 }
 
 void Form::OnSessionChange(WPARAM event, DWORD session) {
     static const std::optional<DWORD> own = OwnSessionId();
     if (own && session != *own) return; // another user's session
-    const bool before = unseen.Any();
-    unseen.OnSessionEvent(event);
-    TellFormsIfVisibilityChanged(before);
+    if (unseen.OnSessionEvent(event)) TellFormsTheVisibility();
 }
 
 // ---- Painting and input --------------------------------------------------------------------------------
@@ -232,7 +224,7 @@ void Form::OnCommand(UINT command) {
 // ---- Messages ------------------------------------------------------------------------------------------
 
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const auto point = [lParam] { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; };
     switch (message) {
     case WM_PAINT:
         OnPaint();
@@ -243,13 +235,13 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnTimer(wParam);
         return 0;
     case WM_LBUTTONDOWN:
-        OnMouseDown(MouseButton::Left, point, wParam);
+        OnMouseDown(MouseButton::Left, point(), wParam);
         return 0;
     case WM_RBUTTONDOWN:
-        OnMouseDown(MouseButton::Right, point, wParam);
+        OnMouseDown(MouseButton::Right, point(), wParam);
         return 0;
     case WM_MBUTTONDOWN:
-        OnMouseDown(MouseButton::Middle, point, wParam);
+        OnMouseDown(MouseButton::Middle, point(), wParam);
         return 0;
     case WM_COMMAND:
         if (HIWORD(wParam) == 0 && lParam == 0) OnCommand(LOWORD(wParam)); // menus, not accelerators

@@ -126,12 +126,12 @@ private:
     // A press, a key or a menu on a form, a display change, a wake or a user back in the session: someone
     // is there, whatever was missed before.
     static void SomeoneIsThere();
-    static void TellFormsIfVisibilityChanged(bool nobodySawBefore);
+    static void TellFormsTheVisibility();
     void BringToFront();
 
     // Placement, in form_placement.cpp.
     void OnDpiChanged(UINT dpi, const RECT& suggested);
-    SIZE OuterSize(UINT dpi) const; // for WM_GETDPISCALEDSIZE
+    SIZE OuterSize(UINT dpi) const;                    // for WM_GETDPISCALEDSIZE
     std::optional<POINT> DesignOrigin(UINT dpi) const; // of the client area on the screen
     RECT OuterRect(UINT dpi) const;                    // around the client area at (0, 0)
     void MoveWindowTo(const RECT& outer);

@@ -2,8 +2,6 @@
 // capacity to run out of. For objects that live at least as long as their place in the list.
 #pragma once
 
-#include <cstddef>
-
 namespace tintavo {
 
 // T derives from IntrusiveList<T>::Link and is in at most one such list.
@@ -32,11 +30,9 @@ public:
     IntrusiveList(const IntrusiveList&) = delete; // the last link points into the list itself
     IntrusiveList& operator=(const IntrusiveList&) = delete;
 
-    // Adds at the end; gives the number of items now in the list.
-    std::size_t Append(T& item) {
+    void Append(T& item) {
         *last_ = &item;
         last_ = &LinkOf(item).next_;
-        return ++count_;
     }
 
     void Remove(T& item) {
@@ -47,7 +43,6 @@ public:
         *link = LinkOf(item).next_;
         if (last_ == &LinkOf(item).next_) last_ = link;
         LinkOf(item).next_ = nullptr;
-        --count_;
     }
 
     Iterator begin() const { return Iterator{first_}; }
@@ -58,7 +53,6 @@ private:
 
     T* first_ = nullptr;
     T** last_ = &first_;
-    std::size_t count_ = 0;
 };
 
 } // namespace tintavo

@@ -13,7 +13,7 @@ class TextWindow {
 public:
     // In front of the parent's text windows made before it; placed by Move.
     void Create(HWND parent, const wchar_t* text);
-    void Forget() { window_ = nullptr; }           // its parent destroys it
+    void Forget() { window_ = nullptr; } // its parent destroys it
     HWND Handle() const { return window_; }
     void SetText(const wchar_t* text) const;
     void SetVisible(bool visible) const; // a hidden text is not read out either

@@ -15,8 +15,8 @@ public:
     static void UseCreator(Creator create) { create_ = create ? create : &SystemCreate; }
 
     Timer(Form& owner, UINT intervalMs, bool enabledAtLoad, Handler onTick)
-        : Control{owner}, id_{owner.NewTimerId()}, intervalMs_{intervalMs}, enabledAtLoad_{enabledAtLoad},
-          onTick_{onTick} {}
+        : Control{owner}, id_{owner.NewTimerId()}, intervalMs_{intervalMs},
+          enabledAtLoad_{enabledAtLoad}, onTick_{onTick} {}
 
     bool Enabled() const { return running_; }
     void SetEnabled(bool enabled);

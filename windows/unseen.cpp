@@ -13,7 +13,8 @@ namespace tintavo {
 namespace {
 
 // The display of the session the process runs in (Windows 8 and later), and of the console before that.
-constexpr GUID kSessionDisplayStatus{0x2B84C20E, 0xAD23, 0x4DDF, {0x93, 0xDB, 0x05, 0xFF, 0xBD, 0x7E, 0xFC, 0xA5}};
+constexpr GUID kSessionDisplayStatus{
+    0x2B84C20E, 0xAD23, 0x4DDF, {0x93, 0xDB, 0x05, 0xFF, 0xBD, 0x7E, 0xFC, 0xA5}};
 constexpr GUID kMonitorPowerOn{0x02731015, 0x4510, 0x4526, {0x99, 0xE6, 0xE5, 0xA1, 0x7E, 0xBD, 0x1A, 0xEA}};
 
 struct NotificationCalls {
@@ -27,7 +28,8 @@ struct NotificationCalls {
     UnregisterPowerFn unregisterPower =
         SystemCall<UnregisterPowerFn>(L"user32.dll", "UnregisterPowerSettingNotification");
     HMODULE wtsapi = LoadSystemLibrary(L"wtsapi32.dll"); // kept for the program's lifetime
-    RegisterSessionFn registerSession = SystemCall<RegisterSessionFn>(wtsapi, "WTSRegisterSessionNotification");
+    RegisterSessionFn registerSession =
+        SystemCall<RegisterSessionFn>(wtsapi, "WTSRegisterSessionNotification");
     UnregisterSessionFn unregisterSession =
         SystemCall<UnregisterSessionFn>(wtsapi, "WTSUnregisterSessionNotification");
 };
@@ -39,22 +41,20 @@ const NotificationCalls& Calls() {
 
 } // namespace
 
-void Unseen::OnSessionEvent(WPARAM event) {
+bool Unseen::OnSessionEvent(WPARAM event) {
     switch (event) {
     case WTS_SESSION_LOCK:
-        locked_ = true;
-        break;
+        return Turns([this] { locked_ = true; });
     case WTS_CONSOLE_DISCONNECT:
     case WTS_REMOTE_DISCONNECT:
-        disconnected_ = true;
-        break;
+        return Turns([this] { disconnected_ = true; });
     case WTS_SESSION_UNLOCK: // someone is back: whatever else was missed, the clock runs
     case WTS_SESSION_LOGON:
     case WTS_CONSOLE_CONNECT:
     case WTS_REMOTE_CONNECT:
-        Clear();
-        break;
+        return Clear();
     }
+    return false;
 }
 
 std::optional<DWORD> DisplayStateOf(const POWERBROADCAST_SETTING* setting) {
@@ -80,8 +80,7 @@ void UnseenNotifications::OnLoad(HWND window, UINT /*dpi*/) {
         const GUID& display = IsWindows8OrGreater() ? kSessionDisplayStatus : kMonitorPowerOn;
         display_ = Calls().registerPower(window, &display, DEVICE_NOTIFY_WINDOW_HANDLE);
     }
-    if (Calls().registerSession)
-        session_ = Calls().registerSession(window, NOTIFY_FOR_THIS_SESSION) != FALSE;
+    if (Calls().registerSession) session_ = Calls().registerSession(window, NOTIFY_FOR_THIS_SESSION) != FALSE;
 }
 
 void UnseenNotifications::OnUnload() {

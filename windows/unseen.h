@@ -16,13 +16,24 @@ namespace tintavo {
 class Unseen {
 public:
     bool Any() const { return displayOff_ || locked_ || disconnected_; }
+    // Each of these gives true when it turned whether anybody sees the desktop.
     // The session's display: 0 off, 1 on, 2 dimmed (still seen).
-    void SetDisplayState(DWORD state) { displayOff_ = state == 0; }
+    bool SetDisplayState(DWORD state) {
+        return Turns([this, state] { displayOff_ = state == 0; });
+    }
     // A WM_WTSSESSION_CHANGE event of this session.
-    void OnSessionEvent(WPARAM event);
-    void Clear() { displayOff_ = locked_ = disconnected_ = false; }
+    bool OnSessionEvent(WPARAM event);
+    bool Clear() {
+        return Turns([this] { displayOff_ = locked_ = disconnected_ = false; });
+    }
 
 private:
+    template <typename Change> bool Turns(Change change) {
+        const bool before = Any();
+        change();
+        return Any() != before;
+    }
+
     bool displayOff_ = false;
     bool locked_ = false;
     bool disconnected_ = false;

@@ -23,7 +23,7 @@ constexpr GUID kOtherSetting{0x5D3E9A59, 0xE9D5, 0x4B00, {0xA6, 0xBD, 0xFF, 0x34
 // One message as the system sends it.
 struct Message {
     enum Kind { kDisplay, kSession, kDisplayChange, kPress, kKey } kind;
-    DWORD value = 0;        // the display state, or the session event
+    DWORD value = 0; // the display state, or the session event
     bool pausedAfter = false;
     DWORD length = sizeof(DWORD); // of the display state
     const GUID* setting = &kSessionDisplay;
@@ -83,20 +83,26 @@ TEST_F(UnseenTest, ThePauseHoldsWhileAnyCauseHoldsAndItsEndShowsTheTimeAndColorA
         const char* name;
         std::vector<Message> messages;
     } const cases[] = {
-        {"display off, dimmed and on", {{M::kDisplay, 0, true}, {M::kDisplay, 2, false}, {M::kDisplay, 0, true},
-                                        {M::kDisplay, 1, false}}},
+        {"display off, dimmed and on",
+         {{M::kDisplay, 0, true}, {M::kDisplay, 2, false}, {M::kDisplay, 0, true}, {M::kDisplay, 1, false}}},
         {"off twice", {{M::kDisplay, 0, true}, {M::kDisplay, 0, true}, {M::kDisplay, 1, false}}},
-        {"lock, then unlock", {{M::kSession, WTS_SESSION_LOCK, true}, {M::kSession, WTS_SESSION_UNLOCK, false}}},
+        {"lock, then unlock",
+         {{M::kSession, WTS_SESSION_LOCK, true}, {M::kSession, WTS_SESSION_UNLOCK, false}}},
         {"lock and dark; the display on again still leaves it locked",
-         {{M::kSession, WTS_SESSION_LOCK, true}, {M::kDisplay, 0, true}, {M::kDisplay, 1, true},
+         {{M::kSession, WTS_SESSION_LOCK, true},
+          {M::kDisplay, 0, true},
+          {M::kDisplay, 1, true},
           {M::kSession, WTS_SESSION_UNLOCK, false}}},
-        {"a lost unlock, then a display change", {{M::kSession, WTS_SESSION_LOCK, true}, {M::kDisplayChange, 0, false}}},
+        {"a lost unlock, then a display change",
+         {{M::kSession, WTS_SESSION_LOCK, true}, {M::kDisplayChange, 0, false}}},
         {"a lost unlock, then a press", {{M::kSession, WTS_SESSION_LOCK, true}, {M::kPress, 0, false}}},
-        {"a lost unlock, then a key", {{M::kDisplay, 0, true}, {M::kKey, 0, false}}},
+        {"a lost display-on, then a key", {{M::kDisplay, 0, true}, {M::kKey, 0, false}}},
         {"remote disconnect and reconnect",
          {{M::kSession, WTS_REMOTE_DISCONNECT, true}, {M::kSession, WTS_REMOTE_CONNECT, false}}},
         {"payloads that are not the display's",
-         {{M::kDisplay, 0, false, 2}, {M::kDisplay, 0, false, 8}, {M::kDisplay, 0, false, 4, &kOtherSetting},
+         {{M::kDisplay, 0, false, 2},
+          {M::kDisplay, 0, false, 8},
+          {M::kDisplay, 0, false, 4, &kOtherSetting},
           {M::kSession, WTS_SESSION_LOCK, false, 4, &kSessionDisplay, 1}}},
     };
     struct Shown {
