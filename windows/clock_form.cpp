@@ -31,7 +31,7 @@ void ClockForm::Form_Load() {
         RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
     }
     UpdateTimeText();
-    if (NobodySees()) Pause(); // loaded while the desktop is dark or locked: shown right once it is seen
+    if (!PresenceWatch::Present()) Pause(); // loaded without presence: shown once presence is back
 }
 
 void ClockForm::Form_MouseDown(MouseButton button, int /*shift*/, float /*x*/, float /*y*/) {
@@ -64,19 +64,19 @@ void ClockForm::ApplyColorSchedule() {
 
 void ClockForm::ClockChanged() {
     // The clock was set or the computer slept: show the time and its colour at once, and make sure the
-    // timers tick (one that stopped ticking is created anew; a running one keeps its countdown). While
-    // nobody sees the clock there is nothing to show; the end of the pause shows it.
-    if (NobodySees()) return;
+    // timers tick (one that stopped ticking is created anew; a running one keeps its countdown). Without
+    // presence there is nothing to show; presence, once back, shows it.
+    if (!PresenceWatch::Present()) return;
     ShowTheMoment();
     for (Timer* timer : {&tmrTime, &tmrBlinker, &Timer1})
         timer->KeepTicking();
 }
 
-void ClockForm::VisibilityChanged(bool nobodySees) {
-    if (nobodySees)
-        Pause();
-    else
+void ClockForm::PresenceTurned() {
+    if (PresenceWatch::Present())
         Resume();
+    else
+        Pause();
 }
 
 void ClockForm::Pause() {

@@ -4,8 +4,8 @@
 #include "clock/time_text.h"
 #include "windows/controls.h"
 #include "windows/form.h"
+#include "windows/presence_watch.h"
 #include "windows/timer.h"
-#include "windows/unseen.h"
 
 #include <string_view>
 
@@ -32,7 +32,6 @@ protected:
     void Form_Load() override;
     void Form_MouseDown(MouseButton button, int shift, float x, float y) override;
     void ClockChanged() override;
-    void VisibilityChanged(bool nobodySees) override;
 
     Label lblTime;
 
@@ -53,7 +52,9 @@ private:
         ApplyColorSchedule(); // refreshes the time text too
         ShowTimeText();
     }
-    // No timer runs, so nothing wakes the process for a clock nobody sees.
+    // Presence turned: without it the clock pauses, and with it back the clock shows the moment.
+    void PresenceTurned();
+    // No timer runs, so nothing wakes the process without presence.
     void Pause();
     // The time and colour of this moment at once, then the timers as at load.
     void Resume();
@@ -61,7 +62,7 @@ private:
     Timer tmrTime{*this, 10, true, Handler::Of<&ClockForm::tmrTime_Timer>(this)};
     Timer tmrBlinker{*this, 1000, true, Handler::Of<&ClockForm::tmrBlinker_Timer>(this)};
     Timer Timer1{*this, 1000, false, Handler::Of<&ClockForm::Timer1_Timer>(this)};
-    UnseenNotifications unseen_{*this};
+    PresenceWatch presence_{*this, Handler::Of<&ClockForm::PresenceTurned>(this)};
     TimeText text_;
 
     static inline ClockSource clock_ = &LocalTimeOfDay;

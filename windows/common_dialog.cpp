@@ -44,23 +44,32 @@ private:
     ULONG_PTR cookie_ = 0;
 };
 
-using ChooseColorFunction = BOOL(WINAPI*)(LPCHOOSECOLORW);
+// Windows created on this thread in the scope's lifetime get the system's DPI awareness, and the system
+// stretches them on a monitor of another scale (Windows 10 1607 and later; elsewhere nothing changes).
+// The colour dialog is a fixed dialog template: shown per-monitor aware it has been seen laid out badly
+// after a move to a monitor of another scale, while stretched it keeps its layout. Mixed-mode DPI:
+// https://learn.microsoft.com/windows/win32/hidpi/high-dpi-improvements-for-desktop-applications
+class SystemAwareScope {
+public:
+    SystemAwareScope()
+        : previous_{system_call::SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE)} {}
+    ~SystemAwareScope() {
+        if (previous_) (void)system_call::SetThreadDpiAwarenessContext(previous_);
+    }
+    SystemAwareScope(const SystemAwareScope&) = delete;
+    SystemAwareScope& operator=(const SystemAwareScope&) = delete;
 
-// ChooseColorW, from the library loaded on first use and kept for the program's lifetime; nullptr when
-// it cannot be loaded. Loaded under the dialog's activation context, so its imports resolve to
-// Common Controls 6 too.
-ChooseColorFunction SystemChooseColor() {
-    static const auto chooseColor =
-        SystemCall<ChooseColorFunction>(LoadSystemLibrary(L"comdlg32.dll"), "ChooseColorW");
-    return chooseColor;
-}
+private:
+    DPI_AWARENESS_CONTEXT previous_;
+};
 
 } // namespace
 
 bool CommonDialog::SystemPrompt(CHOOSECOLORW& dialog) {
+    // Under the dialog's activation context, comdlg32 loads on first use with Common Controls 6 too.
     const ActivationScope styled{DialogActivationContext()};
-    const ChooseColorFunction chooseColor = SystemChooseColor();
-    return chooseColor && chooseColor(&dialog) != FALSE; // unavailable: as if cancelled
+    const SystemAwareScope stretched;
+    return system_call::ChooseColorW(&dialog) != FALSE; // unavailable: as if cancelled
 }
 
 void CommonDialog::OnLoad(HWND /*window*/, UINT /*dpi*/) {

@@ -12,26 +12,6 @@ namespace {
 constexpr int kTwipsPerInch = 1440;
 constexpr double kPointsPerInch = 72.0;
 
-// The user32 calls that only Windows 10 has, looked up once; null where the system lacks them.
-struct User32Dpi {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    using GetDpiForSystemFn = UINT(WINAPI*)();
-    using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-    using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
-
-    GetDpiForWindowFn getDpiForWindow = SystemCall<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
-    GetDpiForSystemFn getDpiForSystem = SystemCall<GetDpiForSystemFn>(L"user32.dll", "GetDpiForSystem");
-    AdjustWindowRectExForDpiFn adjustWindowRectExForDpi =
-        SystemCall<AdjustWindowRectExForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
-    GetSystemMetricsForDpiFn getSystemMetricsForDpi =
-        SystemCall<GetSystemMetricsForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
-};
-
-const User32Dpi& Calls() {
-    static const User32Dpi calls;
-    return calls;
-}
-
 UINT ScreenDpi() {
     const HDC screen = GetDC(nullptr);
     const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
@@ -44,26 +24,27 @@ UINT ScreenDpi() {
 namespace dpi {
 
 UINT ForSystem() {
-    static const UINT system = Calls().getDpiForSystem ? Calls().getDpiForSystem() : ScreenDpi();
+    static const UINT system = [] {
+        const UINT dpi = system_call::GetDpiForSystem();
+        return dpi != 0 ? dpi : ScreenDpi();
+    }();
     return system;
 }
 
 UINT ForWindow(HWND window) {
-    const UINT dpi = Calls().getDpiForWindow ? Calls().getDpiForWindow(window) : 0;
+    const UINT dpi = system_call::GetDpiForWindow(window);
     return dpi != 0 ? dpi : ForSystem();
 }
 
 RECT OuterRect(RECT client, DWORD style, bool menu, DWORD exStyle, UINT dpi) {
-    if (Calls().adjustWindowRectExForDpi)
-        Calls().adjustWindowRectExForDpi(&client, style, menu, exStyle, dpi);
-    else
+    if (!system_call::AdjustWindowRectExForDpi(&client, style, menu, exStyle, dpi))
         AdjustWindowRectEx(&client, style, menu, exStyle);
     return client;
 }
 
 int SystemMetric(int index, UINT dpi) {
-    return Calls().getSystemMetricsForDpi ? Calls().getSystemMetricsForDpi(index, dpi)
-                                          : GetSystemMetrics(index);
+    const int metric = system_call::GetSystemMetricsForDpi(index, dpi);
+    return metric != 0 ? metric : GetSystemMetrics(index);
 }
 
 } // namespace dpi

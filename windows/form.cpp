@@ -6,7 +6,6 @@
 #include "desktop/win32/win32_window_manager.h"
 #include "windows/gdi.h"
 #include "windows/res/resource.h"
-#include "windows/unseen.h"
 
 #include <windowsx.h>
 
@@ -17,10 +16,6 @@ namespace tintavo {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"TintavoForm";
-
-// Why nobody can see the desktop, for the whole program: the display and the session are the same for
-// every window.
-Unseen unseen;
 
 // WM_GETMINMAXINFO arrives before WM_NCCREATE binds the object: this names the form being created. The
 // program has one thread, the one that creates every window.
@@ -156,35 +151,6 @@ void Form::SetBackColor(Color color) {
     if (IsLoaded()) InvalidateRect(window_, nullptr, FALSE);
 }
 
-// ---- Seen and unseen ----------------------------------------------------------------------------------
-
-bool Form::NobodySees() { return unseen.Any(); }
-
-void Form::TellFormsTheVisibility() {
-    for (Form& form : forms_)
-        if (form.IsLoaded()) form.VisibilityChanged(unseen.Any());
-}
-
-void Form::SomeoneIsThere() {
-    if (unseen.Clear()) TellFormsTheVisibility();
-}
-
-void Form::OnPowerBroadcast(WPARAM event, const POWERBROADCAST_SETTING* setting) {
-    if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
-        SomeoneIsThere();
-        ClockChanged();
-    } else if (event == PBT_POWERSETTINGCHANGE) {
-        const std::optional<DWORD> state = DisplayStateOf(setting);
-        if (state && unseen.SetDisplayState(*state)) TellFormsTheVisibility();
-    }
-}
-
-void Form::OnSessionChange(WPARAM event, DWORD session) {
-    static const std::optional<DWORD> own = OwnSessionId();
-    if (own && session != *own) return; // another user's session
-    if (unseen.OnSessionEvent(event)) TellFormsTheVisibility();
-}
-
 // ---- Painting and input --------------------------------------------------------------------------------
 
 void Form::OnPaint() {
@@ -203,18 +169,12 @@ void Form::OnPaint() {
 }
 
 void Form::OnMouseDown(MouseButton button, POINT point, WPARAM keys) {
-    SomeoneIsThere();
     // A control that takes the press keeps it, as it has no handler of its own.
     for (const Control& control : controls_)
         if (control.TakesPress(point)) return;
     const int shift =
         ((keys & MK_SHIFT) ? 1 : 0) | ((keys & MK_CONTROL) ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
     Form_MouseDown(button, shift, static_cast<float>(point.x), static_cast<float>(point.y));
-}
-
-void Form::OnTimer(UINT_PTR id) {
-    for (Control& control : controls_)
-        if (control.OnTimer(id)) return;
 }
 
 void Form::OnCommand(UINT command) {
@@ -224,6 +184,10 @@ void Form::OnCommand(UINT command) {
 // ---- Messages ------------------------------------------------------------------------------------------
 
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    for (Control& control : controls_)
+        if (control.OnMessage(message, wParam, lParam, result)) return result;
+
     const auto point = [lParam] { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; };
     switch (message) {
     case WM_PAINT:
@@ -231,9 +195,6 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_ERASEBKGND:
         return 1; // WM_PAINT covers every pixel
-    case WM_TIMER:
-        OnTimer(wParam);
-        return 0;
     case WM_LBUTTONDOWN:
         OnMouseDown(MouseButton::Left, point(), wParam);
         return 0;
@@ -246,13 +207,6 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         if (HIWORD(wParam) == 0 && lParam == 0) OnCommand(LOWORD(wParam)); // menus, not accelerators
         return 0;
-    case WM_NCLBUTTONDOWN: // on the caption or the frame
-    case WM_NCRBUTTONDOWN:
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_INITMENU:
-        SomeoneIsThere();
-        break;
     case WM_MENUCHAR:
         if (HIWORD(wParam) & MF_SYSMENU) break;
         if (const LRESULT item =
@@ -269,7 +223,6 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_DISPLAYCHANGE:
-        SomeoneIsThere();
         KeepReachable();
         break;
     case WM_SETTINGCHANGE:
@@ -279,11 +232,8 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ClockChanged();
         return 0;
     case WM_POWERBROADCAST:
-        OnPowerBroadcast(wParam, reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam));
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) ClockChanged();
         return TRUE;
-    case WM_WTSSESSION_CHANGE:
-        OnSessionChange(wParam, static_cast<DWORD>(lParam));
-        return 0;
     case WM_QUERYENDSESSION:
         return TRUE; // nothing to save, nothing to ask
     case WM_ENDSESSION:

@@ -42,8 +42,12 @@ private:
     virtual void OnUnload() {}
     virtual void Paint(HDC) const {}
     virtual bool TakesPress(POINT) const { return false; }
-    // A WM_TIMER of the form's window; true when the timer was this control's.
-    virtual bool OnTimer(UINT_PTR /*id*/) { return false; }
+    // Every message of the form's window, before the form handles it. True when the message was the
+    // control's own (a tick of its timer, say), with the window procedure's answer in result; false lets
+    // the form go on with it.
+    virtual bool OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/) {
+        return false;
+    }
 };
 
 struct FormDesign {
@@ -84,8 +88,6 @@ public:
     static void EndProgram();
     // True while EndProgram unloads the forms.
     static bool ProgramEnding() { return ending_; }
-    // True while nobody can see the desktop: its display is off, or the session is locked or disconnected.
-    static bool NobodySees();
 
 protected:
     explicit Form(const FormDesign& design, std::span<const Menu> menuBar = {});
@@ -97,8 +99,6 @@ protected:
     virtual void Form_MouseDown(MouseButton /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
     // The system clock was set, or the computer woke from sleep.
     virtual void ClockChanged() {}
-    // Nobody can see the desktop any more, or someone can again; every loaded form hears it.
-    virtual void VisibilityChanged(bool /*nobodySees*/) {}
 
     // Shows the window now, as a modeless window in its normal state, whatever show command the program
     // was started with.
@@ -119,14 +119,7 @@ private:
     void LoadWindow();
     void OnPaint();
     void OnMouseDown(MouseButton button, POINT point, WPARAM keys);
-    void OnTimer(UINT_PTR id);
     void OnCommand(UINT command);
-    void OnPowerBroadcast(WPARAM event, const POWERBROADCAST_SETTING* setting);
-    void OnSessionChange(WPARAM event, DWORD session);
-    // A press, a key or a menu on a form, a display change, a wake or a user back in the session: someone
-    // is there, whatever was missed before.
-    static void SomeoneIsThere();
-    static void TellFormsTheVisibility();
     void BringToFront();
 
     // Placement, in form_placement.cpp.

@@ -1,23 +1,41 @@
 // Calls that newer Windows has and older Windows lacks, looked up at run time and never bound at load, so
 // that the program still starts where they are missing; and libraries loaded from the system folder only.
+// Every run-time lookup of the program is here.
 #pragma once
 
 #include <windows.h>
 
-namespace tintavo {
+#include <commdlg.h> // the dialog's types only: its library is loaded on first use
 
-// The export name of a loaded module as a pointer of its real type; null where the module lacks it.
-template <typename Function> Function SystemCall(HMODULE module, const char* name) {
-    if (!module) return nullptr;
-    // GetProcAddress gives every export as a FARPROC; through a generic function pointer the cast to the
-    // export's real type draws no warning.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
+#include <span>
 
-// The same for a module the program has already loaded, such as kernel32 or user32.
-template <typename Function> Function SystemCall(const wchar_t* module, const char* name) {
-    return SystemCall<Function>(GetModuleHandleW(module), name);
-}
+namespace tintavo::system_call {
+
+// A library and an export of it, by the name the program looks it up by.
+struct Export {
+    const wchar_t* library;
+    const char* name;
+};
+// Every export the program looks up, for the test that each is there.
+std::span<const Export> LookedUp();
+
+// The system's calls of the same names, where the system has them. Where it lacks one, each fails as
+// said, with the last error ERROR_PROC_NOT_FOUND.
+UINT GetDpiForWindow(HWND window);                                                             // 0
+UINT GetDpiForSystem();                                                                        // 0
+BOOL AdjustWindowRectExForDpi(RECT* rect, DWORD style, BOOL menu, DWORD exStyle, UINT dpi);    // FALSE
+int GetSystemMetricsForDpi(int index, UINT dpi);                                               // 0
+DPI_AWARENESS_CONTEXT SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT context);             // null
+HPOWERNOTIFY RegisterPowerSettingNotification(HANDLE recipient, LPCGUID setting, DWORD flags); // null
+BOOL UnregisterPowerSettingNotification(HPOWERNOTIFY notification);                            // FALSE
+HPOWERNOTIFY RegisterSuspendResumeNotification(HANDLE recipient, DWORD flags);                 // null
+BOOL UnregisterSuspendResumeNotification(HPOWERNOTIFY notification);                           // FALSE
+BOOL WTSRegisterSessionNotification(HWND window, DWORD flags);                                 // FALSE
+BOOL WTSUnRegisterSessionNotification(HWND window);                                            // FALSE
+BOOL SetDefaultDllDirectories(DWORD flags);                                                    // FALSE
+// Where comdlg32 cannot be loaded: FALSE, as if the dialog was cancelled. The library is loaded on the
+// first call, under whatever activation context is active then.
+BOOL ChooseColorW(CHOOSECOLORW* dialog);
 
 // Loads a library of the system folder, never one found beside the exe or on the PATH; null on failure.
 HMODULE LoadSystemLibrary(const wchar_t* name);
@@ -25,4 +43,4 @@ HMODULE LoadSystemLibrary(const wchar_t* name);
 // From now on every DLL the process loads comes from the system folder only (where Windows offers that).
 void LoadDllsFromTheSystemFolderOnly();
 
-} // namespace tintavo
+} // namespace tintavo::system_call

@@ -35,9 +35,10 @@ void Timer::KeepTicking() {
     if (!running_) KillTimer(owner_.Handle(), id_); // whatever may be left of an old one
 }
 
-bool Timer::OnTimer(UINT_PTR id) {
-    if (id != id_) return false;
+bool Timer::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, LRESULT& result) {
+    if (message != WM_TIMER || wParam != id_) return false;
     if (running_) Tick(); // a tick already queued when the timer was stopped is dropped
+    result = 0;
     return true;
 }
 

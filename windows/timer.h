@@ -27,7 +27,7 @@ public:
 private:
     void OnLoad(HWND window, UINT dpi) override;
     void OnUnload() override { SetEnabled(false); }
-    bool OnTimer(UINT_PTR id) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void Tick();
     bool Create();
     static UINT_PTR SystemCreate(HWND window, UINT_PTR id, UINT intervalMs) {

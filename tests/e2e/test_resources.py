@@ -59,13 +59,14 @@ UCRT_API_SET_PREFIX = "api-ms-win-crt-"
 # Calls that Windows 7 lacks: imported at load, they would keep the program from starting there. The
 # program looks them up while it runs and does without them when they are absent.
 NEWER_CALLS = {
-    "SetDefaultDllDirectories",  # Windows 8; Windows 7 only with KB2533623
+    "SetDefaultDllDirectories", "AddDllDirectory",  # Windows 8; Windows 7 only with KB2533623
     "GetDpiForWindow", "GetDpiForSystem", "AdjustWindowRectExForDpi", "GetSystemMetricsForDpi",
     "SystemParametersInfoForDpi", "EnableNonClientDpiScaling", "SetThreadDpiAwarenessContext",
     "SetProcessDpiAwarenessContext", "GetDpiForMonitor", "SetProcessDpiAwareness",
+    "RegisterSuspendResumeNotification", "UnregisterSuspendResumeNotification",
     # Older, but looked up too, so that the exe loads wherever one is missing (wtsapi32 is not imported).
     "RegisterPowerSettingNotification", "UnregisterPowerSettingNotification",
-    "WTSRegisterSessionNotification", "WTSUnregisterSessionNotification",
+    "WTSRegisterSessionNotification", "WTSUnRegisterSessionNotification",
 }
 
 

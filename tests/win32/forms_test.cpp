@@ -108,6 +108,7 @@ TEST_F(FormsTest, FontCancelLeavesTheTextColorAsItWas) {
 struct DialogSeen {
     HWND window = nullptr;
     bool ownerEnabled = true;
+    DPI_AWARENESS awareness = DPI_AWARENESS_INVALID;
 } dialogSeen;
 
 void CALLBACK CancelColorDialog(HWND, UINT, UINT_PTR id, DWORD) {
@@ -118,6 +119,7 @@ void CALLBACK CancelColorDialog(HWND, UINT, UINT_PTR id, DWORD) {
         [](HWND window, LPARAM) -> BOOL {
             if (GetWindow(window, GW_OWNER) != frmMain().Handle() || !IsWindowVisible(window)) return TRUE;
             dialogSeen.window = window;
+            dialogSeen.awareness = GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(window));
             PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
             return FALSE;
         },
@@ -127,6 +129,7 @@ void CALLBACK CancelColorDialog(HWND, UINT, UINT_PTR id, DWORD) {
 TEST_F(FormsTest, TheRealColorDialogIsModalAndTheClockKeepsTickingMeanwhile) {
     CommonDialog::UsePrompt(nullptr); // the system's dialog
     dialogSeen = {};
+    const DPI_AWARENESS awarenessBefore = GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext());
     SetTimer(nullptr, 0, 1500, &CancelColorDialog);
     Choose(L"File", L"Font");
     ASSERT_NE(dialogSeen.window, nullptr);
@@ -134,6 +137,10 @@ TEST_F(FormsTest, TheRealColorDialogIsModalAndTheClockKeepsTickingMeanwhile) {
     EXPECT_TRUE(IsWindowEnabled(frmMain().Handle()));
     EXPECT_EQ(frmMain().TimeLabel().Caption(), L"6:09 PM"); // written by a tick while the dialog was open
     EXPECT_EQ(frmMain().TimeLabel().ForeColor(), 0x00808080u);
+    // Stretched by the system on a monitor of another scale, so its fixed layout holds; and the thread
+    // makes its windows as before once it is closed.
+    EXPECT_EQ(dialogSeen.awareness, DPI_AWARENESS_SYSTEM_AWARE);
+    EXPECT_EQ(GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext()), awarenessBefore);
 }
 
 TEST_F(FormsTest, DisplayHidesTheTimeAndShowsItAgainStillCurrent) {

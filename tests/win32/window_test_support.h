@@ -170,6 +170,10 @@ protected:
         Form3().UnloadWindow();
         frmMain().UnloadWindow();
         QuitPosted();
+        // Every seam back to the system's, also after a test that failed midway.
+        Timer::UseCreator(nullptr);
+        CommonDialog::UsePrompt(nullptr);
+        PresenceWatch::UseRegistrar(nullptr);
     }
     ActionWindow actions;
 };

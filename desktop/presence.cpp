@@ -1,0 +1,39 @@
+// Presence: the rules of whether anybody can see the desktop.
+#include "desktop/presence.h"
+
+namespace tintavo::desktop {
+
+bool Presence::Apply(PresenceEvent event) {
+    const bool before = Present();
+    switch (event) {
+    case PresenceEvent::DisplayOff:
+        displayOff_ = true;
+        break;
+    case PresenceEvent::DisplayOn:
+    case PresenceEvent::DisplayDimmed:
+        displayOff_ = false;
+        break;
+    case PresenceEvent::Lock:
+        locked_ = true;
+        break;
+    case PresenceEvent::ConsoleDisconnect:
+    case PresenceEvent::RemoteDisconnect:
+        disconnected_ = true;
+        break;
+    case PresenceEvent::Unlock: // a person: whatever else was missed, presence is back
+    case PresenceEvent::ConsoleConnect:
+    case PresenceEvent::RemoteConnect:
+    case PresenceEvent::Logon:
+    case PresenceEvent::WakeByUser:
+    case PresenceEvent::Input:
+        displayOff_ = locked_ = disconnected_ = false;
+        break;
+    case PresenceEvent::Wake:
+    case PresenceEvent::DisplaysChanged:
+    case PresenceEvent::ClockSet:
+        break;
+    }
+    return Present() != before;
+}
+
+} // namespace tintavo::desktop

@@ -1,0 +1,44 @@
+// Presence: whether anybody can see the desktop. The clock windows pause while nobody can, so that nothing
+// wakes the processor for a clock that is not seen.
+#pragma once
+
+namespace tintavo::desktop {
+
+// What the system or the user tells about presence, as the window layer hears it.
+enum class PresenceEvent {
+    // Causes of its absence, and the display's own return.
+    DisplayOff,
+    Lock,
+    ConsoleDisconnect,
+    RemoteDisconnect,
+    DisplayOn,
+    DisplayDimmed, // still present
+    // A person.
+    Unlock,
+    ConsoleConnect,
+    RemoteConnect,
+    Logon,
+    WakeByUser, // the computer woke at a key or a press
+    Input,      // a press, a key or a menu on a clock window
+    // Nobody: these come as well with the screen dark and the session locked.
+    Wake,            // any wake, also an unattended one (maintenance, updates, a wake timer)
+    DisplaysChanged, // a monitor that sleeps may look unplugged
+    ClockSet,
+};
+
+// Presence holds while the display is on (or dimmed) and the session is unlocked and connected. Each cause
+// of its absence is set and cleared by its own events only, so that a repeated or a lost event never keeps
+// presence away; and every event that only a person brings about clears them all (it fails open).
+class Presence {
+public:
+    bool Present() const { return !displayOff_ && !locked_ && !disconnected_; }
+    // Applies the event; true when presence turned.
+    bool Apply(PresenceEvent event);
+
+private:
+    bool displayOff_ = false;
+    bool locked_ = false;
+    bool disconnected_ = false;
+};
+
+} // namespace tintavo::desktop

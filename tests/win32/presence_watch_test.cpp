@@ -1,0 +1,266 @@
+// Tests of the clock windows' presence watch: the system's messages as presence events, its registrations,
+// and the pause of every clock window without presence. Wine never sends these messages:
+// the tests send them as Windows would.
+#include "windows/presence_watch.h"
+
+#include "window_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <versionhelpers.h>
+#include <wtsapi32.h>
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tintavo {
+namespace {
+
+using desktop::PresenceEvent;
+using testing::kBlinkTimer;
+using testing::kTimeTimer;
+using testing::now;
+using testing::PumpUntil;
+using testing::TicksOf;
+using testing::TimerTicks;
+
+DWORD OwnSession() {
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    return session;
+}
+
+// A WM_POWERBROADCAST(PBT_POWERSETTINGCHANGE) payload.
+struct DisplaySetting {
+    explicit DisplaySetting(DWORD state, const GUID& setting = GUID_SESSION_DISPLAY_STATUS,
+                            DWORD length = sizeof(DWORD)) {
+        auto* header = reinterpret_cast<POWERBROADCAST_SETTING*>(bytes);
+        header->PowerSetting = setting;
+        header->DataLength = length;
+        std::memcpy(header->Data, &state, sizeof state);
+    }
+    LPARAM Get() const { return reinterpret_cast<LPARAM>(bytes); }
+    alignas(POWERBROADCAST_SETTING) BYTE bytes[sizeof(POWERBROADCAST_SETTING) + sizeof(DWORD)] = {};
+};
+
+void SendSessionEvent(HWND window, WPARAM event) {
+    SendMessageW(window, WM_WTSSESSION_CHANGE, event, static_cast<LPARAM>(OwnSession()));
+}
+
+// True when none of the clock window's three timers exists (KillTimer finds none to kill).
+bool NoTimer(HWND window) {
+    for (UINT_PTR id = 1; id <= 3; ++id)
+        if (KillTimer(window, id)) return false;
+    return true;
+}
+
+TEST(PresenceWatch, EachSystemMessageIsThePresenceEventItTells) {
+    const DisplaySetting off{0}, on{1}, dimmed{2}, monitorOff{0, GUID_MONITOR_POWER_ON},
+        monitorOn{1, GUID_MONITOR_POWER_ON}, shortPayload{0, GUID_SESSION_DISPLAY_STATUS, 2},
+        longPayload{0, GUID_SESSION_DISPLAY_STATUS, 8}, otherSetting{0, GUID_ACDC_POWER_SOURCE};
+    const LPARAM own = static_cast<LPARAM>(OwnSession());
+    struct Case {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        std::optional<PresenceEvent> event;
+    } const cases[] = {
+        {"display off", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, off.Get(), PresenceEvent::DisplayOff},
+        {"display on", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, on.Get(), PresenceEvent::DisplayOn},
+        {"dimmed", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, dimmed.Get(), PresenceEvent::DisplayDimmed},
+        {"monitor off", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, monitorOff.Get(),
+         PresenceEvent::DisplayOff},
+        {"monitor on", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, monitorOn.Get(), PresenceEvent::DisplayOn},
+        {"a short payload", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, shortPayload.Get(), std::nullopt},
+        {"a long payload", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, longPayload.Get(), std::nullopt},
+        {"another setting", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, otherSetting.Get(), std::nullopt},
+        {"no payload", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, 0, std::nullopt},
+        {"any wake", WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0, PresenceEvent::Wake},
+        {"a wake by the user", WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0, PresenceEvent::WakeByUser},
+        {"lock", WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, own, PresenceEvent::Lock},
+        {"unlock", WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, own, PresenceEvent::Unlock},
+        {"logon", WM_WTSSESSION_CHANGE, WTS_SESSION_LOGON, own, PresenceEvent::Logon},
+        {"log-off", WM_WTSSESSION_CHANGE, WTS_SESSION_LOGOFF, own, std::nullopt},
+        {"console connect", WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT, own, PresenceEvent::ConsoleConnect},
+        {"console disconnect", WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT, own,
+         PresenceEvent::ConsoleDisconnect},
+        {"remote connect", WM_WTSSESSION_CHANGE, WTS_REMOTE_CONNECT, own, PresenceEvent::RemoteConnect},
+        {"remote disconnect", WM_WTSSESSION_CHANGE, WTS_REMOTE_DISCONNECT, own,
+         PresenceEvent::RemoteDisconnect},
+        {"remote control", WM_WTSSESSION_CHANGE, WTS_SESSION_REMOTE_CONTROL, own, std::nullopt},
+        {"another session's lock", WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, own + 1, std::nullopt},
+        {"another session's unlock", WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, own + 1, std::nullopt},
+        {"a display change", WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024), PresenceEvent::DisplaysChanged},
+        {"the clock set", WM_TIMECHANGE, 0, 0, PresenceEvent::ClockSet},
+        {"a press", WM_LBUTTONDOWN, MK_LBUTTON, 0, PresenceEvent::Input},
+        {"a right press", WM_RBUTTONDOWN, MK_RBUTTON, 0, PresenceEvent::Input},
+        {"a press on the caption", WM_NCLBUTTONDOWN, HTCAPTION, 0, PresenceEvent::Input},
+        {"a key", WM_KEYDOWN, VK_SHIFT, 0, PresenceEvent::Input},
+        {"Alt and a key", WM_SYSKEYDOWN, 'F', 0, PresenceEvent::Input},
+        {"a menu", WM_INITMENU, 0, 0, PresenceEvent::Input},
+        {"a paint", WM_PAINT, 0, 0, std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PresenceWatch::EventOf(c.message, c.wParam, c.lParam), c.event) << c.name;
+}
+
+// Counts the registrations of the clock windows, and whether each was undone while its window still existed.
+struct CountingRegistrar {
+    static inline int power = 0, powerUndone = 0, suspendResume = 0, suspendResumeUndone = 0, session = 0,
+                      sessionTries = 0, sessionUndone = 0, undoneAfterTheWindow = 0;
+    static inline std::vector<GUID> settings;
+    static inline std::vector<DWORD> sessionFlags;
+    static inline int sessionRefusals = 0;        // the next tries that fail as early at logon
+    static inline HANDLE servicesReady = nullptr; // handed out as the session services' event
+
+    static void Reset() {
+        power = powerUndone = suspendResume = suspendResumeUndone = session = sessionTries = sessionUndone =
+            undoneAfterTheWindow = sessionRefusals = 0;
+        settings.clear();
+        sessionFlags.clear();
+    }
+    static HPOWERNOTIFY Handle(int count) {
+        return reinterpret_cast<HPOWERNOTIFY>(static_cast<INT_PTR>(count));
+    }
+
+    static constexpr PresenceWatch::Registrar kRegistrar{
+        [](HANDLE, LPCGUID setting, DWORD) {
+            settings.push_back(*setting);
+            return Handle(++power);
+        },
+        [](HPOWERNOTIFY) { return static_cast<BOOL>(++powerUndone > 0); },
+        [](HANDLE, DWORD) { return Handle(++suspendResume); },
+        [](HPOWERNOTIFY) { return static_cast<BOOL>(++suspendResumeUndone > 0); },
+        [](HWND, DWORD flags) {
+            ++sessionTries;
+            sessionFlags.push_back(flags);
+            if (sessionRefusals > 0) {
+                --sessionRefusals;
+                SetLastError(RPC_S_INVALID_BINDING);
+                return FALSE;
+            }
+            ++session;
+            return TRUE;
+        },
+        [](HWND window) {
+            if (!IsWindow(window)) ++undoneAfterTheWindow;
+            ++sessionUndone;
+            return TRUE;
+        },
+        [] { return servicesReady; },
+    };
+};
+
+class PresenceWatchTest : public testing::WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        CountingRegistrar::Reset();
+        PresenceWatch::UseRegistrar(&CountingRegistrar::kRegistrar);
+    }
+    void TearDown() override {
+        // Presence is the program's: an unlock, a person, ends any pause for the next test.
+        frmMain().Show();
+        SendSessionEvent(frmMain().Handle(), WTS_SESSION_UNLOCK);
+        WindowTest::TearDown();
+    }
+};
+
+TEST_F(PresenceWatchTest, EachRegistrationIsUndoneBeforeItsWindowGoes) {
+    frmMain().Show();
+    Form3().Show(); // the switch to the compact clock and back
+    frmMain().UnloadWindow();
+    Form3().UnloadWindow();
+    frmMain().UnloadWindow();
+
+    using R = CountingRegistrar;
+    EXPECT_EQ(R::power, 3);
+    EXPECT_EQ(R::powerUndone, 3);
+    EXPECT_EQ(R::suspendResume, 3);
+    EXPECT_EQ(R::suspendResumeUndone, 3);
+    EXPECT_EQ(R::session, 3);
+    EXPECT_EQ(R::sessionUndone, 3);
+    EXPECT_EQ(R::undoneAfterTheWindow, 0);
+    for (DWORD flags : R::sessionFlags)
+        EXPECT_EQ(flags, static_cast<DWORD>(NOTIFY_FOR_THIS_SESSION)); // not every user's sessions
+    // The display of the program's own session where Windows tells it (Windows 8 and later).
+    EXPECT_TRUE(IsEqualGUID(PresenceWatch::DisplaySetting(true), GUID_SESSION_DISPLAY_STATUS));
+    EXPECT_TRUE(IsEqualGUID(PresenceWatch::DisplaySetting(false), GUID_MONITOR_POWER_ON));
+    for (const GUID& setting : R::settings)
+        EXPECT_TRUE(IsEqualGUID(setting, PresenceWatch::DisplaySetting(IsWindows8OrGreater())));
+}
+
+TEST_F(PresenceWatchTest, ASessionRegistrationRefusedAtLogonIsTriedAgainOnceTheSessionServicesRun) {
+    const HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), ready, GetCurrentProcess(),
+                                &CountingRegistrar::servicesReady, 0, FALSE,
+                                DUPLICATE_SAME_ACCESS)); // the watch closes its own
+    CountingRegistrar::sessionRefusals = 1;
+    frmMain().Show();
+    TimerTicks().clear();
+    ASSERT_TRUE(PumpUntil([] { return TicksOf(frmMain().Handle(), kTimeTimer) >= 10; }, 1000));
+    EXPECT_EQ(CountingRegistrar::sessionTries, 1); // it waits, and does not poll
+
+    SetEvent(ready);
+    EXPECT_TRUE(PumpUntil([] { return CountingRegistrar::session == 1; }, 2000));
+    frmMain().UnloadWindow();
+    EXPECT_EQ(CountingRegistrar::sessionUndone, 1);
+    CloseHandle(ready);
+}
+
+TEST_F(PresenceWatchTest, WithoutPresenceEveryClockPausesAndPresenceBackShowsTheMomentAtOnce) {
+    frmMain().Show();
+    Form3().Show(); // both loaded, as in the middle of a switch
+    const HWND main = frmMain().Handle(), compact = Form3().Handle();
+    ASSERT_TRUE(PumpUntil([] { return frmMain().ColorTimerEnabled(); }, 500));
+
+    // A sampling tick already queued when the pause comes must not run: it would enable the colour timer.
+    const std::wstring captionBefore{frmMain().TimeLabel().Caption()};
+    PostMessageW(main, WM_TIMER, kTimeTimer, 0);
+    SendSessionEvent(main, WTS_SESSION_LOCK);
+    EXPECT_TRUE(NoTimer(main));
+    EXPECT_TRUE(NoTimer(compact));
+    testing::RunPending();
+    EXPECT_FALSE(frmMain().ColorTimerEnabled());
+
+    // The time moves on and is even set, an unattended wake and a display change come: nothing shows until
+    // presence is back.
+    now = {7, 45};
+    SendMessageW(main, WM_TIMECHANGE, 0, 0);
+    SendMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    SendMessageW(main, WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024));
+    EXPECT_TRUE(NoTimer(main));
+    EXPECT_EQ(frmMain().TimeLabel().Caption(), captionBefore);
+
+    SendSessionEvent(compact, WTS_SESSION_UNLOCK); // told to one window, heard by both
+    for (ClockForm* clock : {static_cast<ClockForm*>(&frmMain()), static_cast<ClockForm*>(&Form3())}) {
+        EXPECT_EQ(clock->TimeLabel().Caption(), L"7:45 AM");
+        EXPECT_EQ(clock->BackColor(), 0x0098DDF8u);
+    }
+    TimerTicks().clear();
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            return TicksOf(main, kBlinkTimer) > 0 && TicksOf(compact, kBlinkTimer) > 0 &&
+                   frmMain().ColorTimerEnabled() && Form3().ColorTimerEnabled();
+        },
+        1500));
+}
+
+TEST_F(PresenceWatchTest, AWindowLoadedWithoutPresenceStartsPausedAndShowsTheMomentWithPresence) {
+    frmMain().Show();
+    SendSessionEvent(frmMain().Handle(), WTS_SESSION_LOCK);
+    Form3().Show(); // a switch to the compact clock while locked
+    frmMain().UnloadWindow();
+    const HWND compact = Form3().Handle();
+    EXPECT_TRUE(NoTimer(compact));
+    now = {7, 45};
+    SendMessageW(compact, WM_KEYDOWN, VK_SHIFT, 0); // a lost unlock, then a key
+    EXPECT_EQ(Form3().TimeLabel().Caption(), L"7:45 AM");
+    EXPECT_EQ(Form3().BackColor(), 0x0098DDF8u);
+}
+
+} // namespace
+} // namespace tintavo

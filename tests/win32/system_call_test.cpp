@@ -1,0 +1,26 @@
+// Tests of the run-time lookups against the system's own libraries.
+#include "windows/system_call.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tintavo {
+namespace {
+
+// GetProcAddress matches names exactly: a name spelt otherwise than the library exports it is looked up
+// in vain, and the call it stands for silently never runs.
+TEST(SystemCall, EveryNameLookedUpIsExportedByItsLibrary) {
+    ASSERT_FALSE(system_call::LookedUp().empty());
+    for (const system_call::Export& looked : system_call::LookedUp()) {
+        const std::wstring library{looked.library};
+        const HMODULE module = LoadLibraryExW(looked.library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        ASSERT_NE(module, nullptr) << std::string(library.begin(), library.end());
+        EXPECT_NE(GetProcAddress(module, looked.name), nullptr)
+            << looked.name << " in " << std::string(library.begin(), library.end());
+        FreeLibrary(module);
+    }
+}
+
+} // namespace
+} // namespace tintavo

@@ -1,0 +1,65 @@
+// Presence for the clock windows: the system's display, session and power notifications, and the user's
+// presses, keys and menus, as presence events; the clock windows are told when presence turns.
+#pragma once
+
+#include "desktop/presence.h"
+#include "windows/form.h"
+#include "windows/handler.h"
+#include "windows/intrusive_list.h"
+
+#include <windows.h>
+
+#include <optional>
+
+namespace tintavo {
+
+// Registers its form's window for the notifications from the window's load until just before it goes.
+// Presence itself is the whole program's: the display and the session are the same for every window.
+class PresenceWatch final : public Control, public IntrusiveList<PresenceWatch>::Link {
+public:
+    // The registrations; tests put counting ones in (nullptr: the system's, looked up at run time, so that
+    // the program still starts where one is missing: it then simply never pauses).
+    struct Registrar {
+        HPOWERNOTIFY (*registerPowerSetting)(HANDLE recipient, LPCGUID setting, DWORD flags);
+        BOOL (*unregisterPowerSetting)(HPOWERNOTIFY notification);
+        HPOWERNOTIFY (*registerSuspendResume)(HANDLE recipient, DWORD flags);
+        BOOL (*unregisterSuspendResume)(HPOWERNOTIFY notification);
+        BOOL (*registerSession)(HWND window, DWORD flags);
+        BOOL (*unregisterSession)(HWND window);
+        // The event that the session services set once they run; null where there is none.
+        HANDLE (*openSessionServicesReady)();
+    };
+    static void UseRegistrar(const Registrar* registrar);
+
+    // onTurn runs on the form of every loaded watch when presence turns.
+    PresenceWatch(Form& owner, Handler onTurn);
+    ~PresenceWatch() override;
+
+    static bool Present() { return presence_.Present(); }
+
+    // The presence event a message of the form's window tells; none for any other message, another
+    // session's event or a malformed notification.
+    static std::optional<desktop::PresenceEvent> EventOf(UINT message, WPARAM wParam, LPARAM lParam);
+    // The power setting that tells the display state of the program's session.
+    static const GUID& DisplaySetting(bool windows8OrLater);
+
+private:
+    void OnLoad(HWND window, UINT dpi) override;
+    void OnUnload() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void RegisterSession();
+    void StopWaitingForSessionServices();
+    static void CALLBACK SessionServicesReady(void* window, BOOLEAN timedOut);
+
+    Handler onTurn_;
+    HPOWERNOTIFY display_ = nullptr;
+    HPOWERNOTIFY suspendResume_ = nullptr;
+    bool session_ = false;
+    HANDLE servicesReady_ = nullptr; // the event the session services set once they run
+    HANDLE wait_ = nullptr;          // a pool thread's wait for it
+
+    static inline desktop::Presence presence_;
+    static inline IntrusiveList<PresenceWatch> watches_;
+};
+
+} // namespace tintavo
