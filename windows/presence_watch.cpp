@@ -29,7 +29,7 @@ const PresenceWatch::Registrar kSystemRegistrar{
     &system_call::WTSUnRegisterSessionNotification,
     &OpenSessionServicesReady,
 };
-const PresenceWatch::Registrar* registrar = &kSystemRegistrar;
+const PresenceWatch::Registrar* registrar = &kSystemRegistrar; // or the tests'
 
 std::optional<DWORD> OwnSessionId() {
     DWORD session = 0;

@@ -29,7 +29,7 @@ public:
         // The event that the session services set once they run; null where there is none.
         HANDLE (*openSessionServicesReady)();
     };
-    static void UseRegistrar(const Registrar* registrar);
+    static void UseRegistrar(const Registrar* replacement);
 
     // onTurn runs on the form of every loaded watch when presence turns.
     PresenceWatch(Form& owner, Handler onTurn);

@@ -60,7 +60,7 @@ TEST(PresenceWatch, EachSystemMessageIsThePresenceEventItTells) {
     const DisplaySetting off{0}, on{1}, dimmed{2}, monitorOff{0, GUID_MONITOR_POWER_ON},
         monitorOn{1, GUID_MONITOR_POWER_ON}, shortPayload{0, GUID_SESSION_DISPLAY_STATUS, 2},
         longPayload{0, GUID_SESSION_DISPLAY_STATUS, 8}, otherSetting{0, GUID_ACDC_POWER_SOURCE};
-    const LPARAM own = static_cast<LPARAM>(OwnSession());
+    const auto own = static_cast<LPARAM>(OwnSession());
     struct Case {
         const char* name;
         UINT message;
@@ -107,59 +107,54 @@ TEST(PresenceWatch, EachSystemMessageIsThePresenceEventItTells) {
         EXPECT_EQ(PresenceWatch::EventOf(c.message, c.wParam, c.lParam), c.event) << c.name;
 }
 
-// Counts the registrations of the clock windows, and whether each was undone while its window still existed.
-struct CountingRegistrar {
-    static inline int power = 0, powerUndone = 0, suspendResume = 0, suspendResumeUndone = 0, session = 0,
-                      sessionTries = 0, sessionUndone = 0, undoneAfterTheWindow = 0;
-    static inline std::vector<GUID> settings;
-    static inline std::vector<DWORD> sessionFlags;
-    static inline int sessionRefusals = 0;        // the next tries that fail as early at logon
-    static inline HANDLE servicesReady = nullptr; // handed out as the session services' event
+// The registrations of the clock windows, counted, and whether each was undone while its window still
+// existed.
+struct Registrations {
+    int power = 0, powerUndone = 0, suspendResume = 0, suspendResumeUndone = 0, session = 0, sessionTries = 0,
+        sessionUndone = 0, undoneAfterTheWindow = 0;
+    std::vector<GUID> settings;
+    std::vector<DWORD> sessionFlags;
+    int sessionRefusals = 0;        // the next tries that fail as early at logon
+    HANDLE servicesReady = nullptr; // handed out as the session services' event
+} registrations;
 
-    static void Reset() {
-        power = powerUndone = suspendResume = suspendResumeUndone = session = sessionTries = sessionUndone =
-            undoneAfterTheWindow = sessionRefusals = 0;
-        settings.clear();
-        sessionFlags.clear();
-    }
-    static HPOWERNOTIFY Handle(int count) {
-        return reinterpret_cast<HPOWERNOTIFY>(static_cast<INT_PTR>(count));
-    }
+HPOWERNOTIFY FakeNotification(int count) {
+    return reinterpret_cast<HPOWERNOTIFY>(static_cast<INT_PTR>(count));
+}
 
-    static constexpr PresenceWatch::Registrar kRegistrar{
-        [](HANDLE, LPCGUID setting, DWORD) {
-            settings.push_back(*setting);
-            return Handle(++power);
-        },
-        [](HPOWERNOTIFY) { return static_cast<BOOL>(++powerUndone > 0); },
-        [](HANDLE, DWORD) { return Handle(++suspendResume); },
-        [](HPOWERNOTIFY) { return static_cast<BOOL>(++suspendResumeUndone > 0); },
-        [](HWND, DWORD flags) {
-            ++sessionTries;
-            sessionFlags.push_back(flags);
-            if (sessionRefusals > 0) {
-                --sessionRefusals;
-                SetLastError(RPC_S_INVALID_BINDING);
-                return FALSE;
-            }
-            ++session;
-            return TRUE;
-        },
-        [](HWND window) {
-            if (!IsWindow(window)) ++undoneAfterTheWindow;
-            ++sessionUndone;
-            return TRUE;
-        },
-        [] { return servicesReady; },
-    };
+constexpr PresenceWatch::Registrar kCountingRegistrar{
+    [](HANDLE, LPCGUID setting, DWORD) {
+        registrations.settings.push_back(*setting);
+        return FakeNotification(++registrations.power);
+    },
+    [](HPOWERNOTIFY) { return static_cast<BOOL>(++registrations.powerUndone > 0); },
+    [](HANDLE, DWORD) { return FakeNotification(++registrations.suspendResume); },
+    [](HPOWERNOTIFY) { return static_cast<BOOL>(++registrations.suspendResumeUndone > 0); },
+    [](HWND, DWORD flags) {
+        ++registrations.sessionTries;
+        registrations.sessionFlags.push_back(flags);
+        if (registrations.sessionRefusals > 0) {
+            --registrations.sessionRefusals;
+            SetLastError(RPC_S_INVALID_BINDING);
+            return FALSE;
+        }
+        ++registrations.session;
+        return TRUE;
+    },
+    [](HWND window) {
+        if (!IsWindow(window)) ++registrations.undoneAfterTheWindow;
+        ++registrations.sessionUndone;
+        return TRUE;
+    },
+    [] { return registrations.servicesReady; },
 };
 
 class PresenceWatchTest : public testing::WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        CountingRegistrar::Reset();
-        PresenceWatch::UseRegistrar(&CountingRegistrar::kRegistrar);
+        registrations = {};
+        PresenceWatch::UseRegistrar(&kCountingRegistrar);
     }
     void TearDown() override {
         // Presence is the program's: an unlock, a person, ends any pause for the next test.
@@ -176,38 +171,38 @@ TEST_F(PresenceWatchTest, EachRegistrationIsUndoneBeforeItsWindowGoes) {
     Form3().UnloadWindow();
     frmMain().UnloadWindow();
 
-    using R = CountingRegistrar;
-    EXPECT_EQ(R::power, 3);
-    EXPECT_EQ(R::powerUndone, 3);
-    EXPECT_EQ(R::suspendResume, 3);
-    EXPECT_EQ(R::suspendResumeUndone, 3);
-    EXPECT_EQ(R::session, 3);
-    EXPECT_EQ(R::sessionUndone, 3);
-    EXPECT_EQ(R::undoneAfterTheWindow, 0);
-    for (DWORD flags : R::sessionFlags)
+    const Registrations& r = registrations;
+    EXPECT_EQ(r.power, 3);
+    EXPECT_EQ(r.powerUndone, 3);
+    EXPECT_EQ(r.suspendResume, 3);
+    EXPECT_EQ(r.suspendResumeUndone, 3);
+    EXPECT_EQ(r.session, 3);
+    EXPECT_EQ(r.sessionUndone, 3);
+    EXPECT_EQ(r.undoneAfterTheWindow, 0);
+    for (DWORD flags : r.sessionFlags)
         EXPECT_EQ(flags, static_cast<DWORD>(NOTIFY_FOR_THIS_SESSION)); // not every user's sessions
     // The display of the program's own session where Windows tells it (Windows 8 and later).
     EXPECT_TRUE(IsEqualGUID(PresenceWatch::DisplaySetting(true), GUID_SESSION_DISPLAY_STATUS));
     EXPECT_TRUE(IsEqualGUID(PresenceWatch::DisplaySetting(false), GUID_MONITOR_POWER_ON));
-    for (const GUID& setting : R::settings)
+    for (const GUID& setting : r.settings)
         EXPECT_TRUE(IsEqualGUID(setting, PresenceWatch::DisplaySetting(IsWindows8OrGreater())));
 }
 
 TEST_F(PresenceWatchTest, ASessionRegistrationRefusedAtLogonIsTriedAgainOnceTheSessionServicesRun) {
     const HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), ready, GetCurrentProcess(),
-                                &CountingRegistrar::servicesReady, 0, FALSE,
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), ready, GetCurrentProcess(), &registrations.servicesReady,
+                                0, FALSE,
                                 DUPLICATE_SAME_ACCESS)); // the watch closes its own
-    CountingRegistrar::sessionRefusals = 1;
+    registrations.sessionRefusals = 1;
     frmMain().Show();
     TimerTicks().clear();
     ASSERT_TRUE(PumpUntil([] { return TicksOf(frmMain().Handle(), kTimeTimer) >= 10; }, 1000));
-    EXPECT_EQ(CountingRegistrar::sessionTries, 1); // it waits, and does not poll
+    EXPECT_EQ(registrations.sessionTries, 1); // it waits, and does not poll
 
     SetEvent(ready);
-    EXPECT_TRUE(PumpUntil([] { return CountingRegistrar::session == 1; }, 2000));
+    EXPECT_TRUE(PumpUntil([] { return registrations.session == 1; }, 2000));
     frmMain().UnloadWindow();
-    EXPECT_EQ(CountingRegistrar::sessionUndone, 1);
+    EXPECT_EQ(registrations.sessionUndone, 1);
     CloseHandle(ready);
 }
 
