@@ -20,7 +20,7 @@ ClockForm::ClockForm(const FormDesign& design, const Label::Design& timeLabel, s
     : Form{design, menuBar}, lblTime{*this, timeLabel} {}
 
 void ClockForm::Form_Load() {
-    ShowNow();
+    MakeVisible();
     PumpPendingMessagesOnce(); // let the first paint happen
     if (!IsLoaded()) return;   // closed while its messages ran
     desktop::WindowManager& wm = desktop::SystemWindowManager();
@@ -55,7 +55,7 @@ void ClockForm::ShowTimeText() {
     lblTime.SetCaption(wide);
 }
 
-void ClockForm::ApplyColorSchedule() {
+void ClockForm::ReadTimeAndApplyColor() {
     // The displayed hour and the minute of one fresh reading: an hour text left from an earlier reading
     // would join the old hour to the new minute (at midnight "11" with minute 0, for a whole hour).
     const TimeOfDay now = UpdateTimeText();

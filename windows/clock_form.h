@@ -2,10 +2,10 @@
 #pragma once
 
 #include "clock/time_text.h"
-#include "windows/controls.h"
-#include "windows/form.h"
+#include "windows/form/controls.h"
+#include "windows/form/form.h"
+#include "windows/form/timer.h"
 #include "windows/presence_watch.h"
-#include "windows/timer.h"
 
 #include <string_view>
 
@@ -38,7 +38,7 @@ protected:
 private:
     void tmrTime_Timer();
     void tmrBlinker_Timer();
-    void Timer1_Timer() { ApplyColorSchedule(); }
+    void Timer1_Timer() { ReadTimeAndApplyColor(); } // the time text is read afresh with the colour
     // Takes one reading of the clock into the time text; gives the reading.
     TimeOfDay UpdateTimeText() {
         const TimeOfDay now = clock_();
@@ -46,10 +46,11 @@ private:
         return now;
     }
     void ShowTimeText();
-    void ApplyColorSchedule();
+    // One fresh reading into the time text, and the background from the colour schedule for it.
+    void ReadTimeAndApplyColor();
     // The time and its colour from one reading, at once.
     void ShowTheMoment() {
-        ApplyColorSchedule(); // refreshes the time text too
+        ReadTimeAndApplyColor();
         ShowTimeText();
     }
     // Presence turned: without it the clock pauses, and with it back the clock shows the moment.

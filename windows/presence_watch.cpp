@@ -2,7 +2,7 @@
 // clock windows.
 #include "windows/presence_watch.h"
 
-#include "windows/system_call.h"
+#include "windows/form/system_call.h"
 
 #include <versionhelpers.h>
 #include <wtsapi32.h>
@@ -124,7 +124,8 @@ std::optional<PresenceEvent> PresenceWatch::EventOf(UINT message, WPARAM wParam,
     return std::nullopt;
 }
 
-void PresenceWatch::OnLoad(HWND window, UINT /*dpi*/) {
+void PresenceWatch::OnLoad(UINT /*dpi*/) {
+    const HWND window = owner_.Handle();
     // Windows sends the display's state at once, and then each change.
     display_ = registrar->registerPowerSetting(window, &DisplaySetting(IsWindows8OrGreater()),
                                                DEVICE_NOTIFY_WINDOW_HANDLE);

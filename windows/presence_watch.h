@@ -3,9 +3,9 @@
 #pragma once
 
 #include "desktop/presence.h"
-#include "windows/form.h"
-#include "windows/handler.h"
-#include "windows/intrusive_list.h"
+#include "windows/form/form.h"
+#include "windows/form/handler.h"
+#include "windows/form/intrusive_list.h"
 
 #include <windows.h>
 
@@ -44,7 +44,7 @@ public:
     static const GUID& DisplaySetting(bool windows8OrLater);
 
 private:
-    void OnLoad(HWND window, UINT dpi) override;
+    void OnLoad(UINT dpi) override;
     void OnUnload() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void RegisterSession();

@@ -1,6 +1,6 @@
 // Program start: load the main clock and run messages until the last window has unloaded.
-#include "windows/forms.h"
-#include "windows/system_call.h"
+#include "windows/program_windows.h"
+#include "windows/form/system_call.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 // Tests of the two clock windows on real windows, with a clock the test sets: layout, timers and colours,
 // the clock set or woken, and a window out of reach.
-#include "windows/forms.h"
+#include "windows/program_windows.h"
 
 #include "window_test_support.h"
 

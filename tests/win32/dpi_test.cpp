@@ -1,5 +1,5 @@
 // Tests of the designer's units at each DPI, and of a window moved to a monitor of another DPI.
-#include "windows/dpi.h"
+#include "windows/form/dpi.h"
 
 #include "window_test_support.h"
 

@@ -1,7 +1,7 @@
 // Long runs of the real windows: a day on the test's clock and two hundred switches between the clock
 // windows with the other commands in between, in which nothing the process holds grows from one minute to
 // the next; and a storm of commands.
-#include "windows/forms.h"
+#include "windows/program_windows.h"
 
 #include "window_test_support.h"
 

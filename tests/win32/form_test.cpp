@@ -1,5 +1,5 @@
 // Tests of the form layer on real windows: lifecycle, placement, press routing and painting.
-#include "windows/form.h"
+#include "windows/form/form.h"
 
 #include "window_test_support.h"
 

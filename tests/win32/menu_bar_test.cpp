@@ -1,5 +1,5 @@
 // Tests of the menu bar on the main clock: a typed letter chooses the item it begins.
-#include "windows/menu_bar.h"
+#include "windows/form/menu_bar.h"
 
 #include "window_test_support.h"
 

@@ -1,5 +1,5 @@
 // Tests of the run-time lookups against the system's own libraries.
-#include "windows/system_call.h"
+#include "windows/form/system_call.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Tests of the text windows that carry what the windows show to screen readers.
-#include "windows/text_window.h"
+#include "windows/form/text_window.h"
 
 #include "window_test_support.h"
 

@@ -1,6 +1,6 @@
 // Tests of a form's timers on real windows: a running timer keeps its countdown, a refused or lost one is
 // created again.
-#include "windows/timer.h"
+#include "windows/form/timer.h"
 
 #include "window_test_support.h"
 

@@ -2,9 +2,9 @@
 // window state, and the fixtures' common end.
 #pragma once
 
-#include "windows/controls.h"
-#include "windows/forms.h"
-#include "windows/timer.h"
+#include "windows/form/controls.h"
+#include "windows/program_windows.h"
+#include "windows/form/timer.h"
 
 #include <windows.h>
 
@@ -212,7 +212,7 @@ private:
     void Form_Load() override {
         ++loads;
         if (startCommand >= 0) ShowWindow(Handle(), startCommand);
-        ShowNow();
+        MakeVisible();
     }
     void Form_Unload(int&) override {
         ++unloads;

@@ -1,9 +1,9 @@
 // The colour dialog host. The dialog's library and the common controls it draws with are loaded when the
 // dialog is first shown, not at start: a clock that never opens it should not carry them.
-#include "windows/common_dialog.h"
+#include "windows/form/common_dialog.h"
 
-#include "windows/res/resource.h"
-#include "windows/system_call.h"
+#include "windows/form/resource_ids.h"
+#include "windows/form/system_call.h"
 
 namespace tintavo {
 
@@ -72,7 +72,7 @@ bool CommonDialog::SystemPrompt(CHOOSECOLORW& dialog) {
     return system_call::ChooseColorW(&dialog) != FALSE; // unavailable: as if cancelled
 }
 
-void CommonDialog::OnLoad(HWND /*window*/, UINT /*dpi*/) {
+void CommonDialog::OnLoad(UINT /*dpi*/) {
     flags_ = 0;
     color_ = 0;
     customColors_.fill(RGB(255, 255, 255));

@@ -1,5 +1,5 @@
 // The controls a form paints: group frames, text labels and lines.
-#include "windows/controls.h"
+#include "windows/form/controls.h"
 
 #include <algorithm>
 
@@ -7,8 +7,8 @@ namespace tintavo {
 
 // ---- Text controls -------------------------------------------------------------------------------------
 
-void TextControl::OnLoad(HWND window, UINT dpi) {
-    text_.Create(window, designText_);
+void TextControl::OnLoad(UINT dpi) {
+    text_.Create(owner_.Handle(), designText_);
     Rescale(dpi);
 }
 
@@ -57,11 +57,11 @@ void Frame::Paint(HDC dc) const {
 
 // ---- Label ---------------------------------------------------------------------------------------------
 
-void Label::OnLoad(HWND window, UINT dpi) {
+void Label::OnLoad(UINT dpi) {
     caption_ = design_.caption;
     foreColor_ = design_.foreColor;
     visible_ = true;
-    TextControl::OnLoad(window, dpi);
+    TextControl::OnLoad(dpi);
 }
 
 TwipsRect Label::InForm(TwipsRect bounds, const Frame* container) {

@@ -1,8 +1,8 @@
 // A form's millisecond timer.
 #pragma once
 
-#include "windows/form.h"
-#include "windows/handler.h"
+#include "windows/form/form.h"
+#include "windows/form/handler.h"
 
 namespace tintavo {
 
@@ -25,7 +25,7 @@ public:
     void KeepTicking();
 
 private:
-    void OnLoad(HWND window, UINT dpi) override;
+    void OnLoad(UINT dpi) override;
     void OnUnload() override { SetEnabled(false); }
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void Tick();

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "windows/clock_form.h"
-#include "windows/common_dialog.h"
-#include "windows/controls.h"
-#include "windows/menu_bar.h"
+#include "windows/form/common_dialog.h"
+#include "windows/form/controls.h"
+#include "windows/form/menu_bar.h"
 
 #include <array>
 
@@ -77,9 +77,10 @@ private:
     Label Label3;
 };
 
-MainClockForm& frmMain();
-CompactClockForm& Form3();
-ClockAboutForm& Form1();
-MakerAboutForm& Form2();
+// The four windows by the design's names.
+MainClockForm& frmMain();     // the main clock, the start-up window
+CompactClockForm& Form3();    // the compact clock
+ClockAboutForm& Form1();      // About > "Tintavo": about the clock
+MakerAboutForm& Form2();      // About > "ZuziradOdor": about the clock's maker
 
 } // namespace tintavo

@@ -1,7 +1,7 @@
 // Host of the system colour dialog on a form.
 #pragma once
 
-#include "windows/form.h"
+#include "windows/form/form.h"
 
 #include <commdlg.h> // the dialog's types only: the library is loaded on first use
 
@@ -24,7 +24,7 @@ public:
     bool ShowColor();
 
 private:
-    void OnLoad(HWND window, UINT dpi) override;
+    void OnLoad(UINT dpi) override;
     // The system's dialog, its library loaded on first use; false (as Cancel) when it cannot be loaded.
     static bool SystemPrompt(CHOOSECOLORW& dialog);
 

@@ -1,7 +1,7 @@
 // Screen DPI of windows, through the Windows 10 calls where they exist, and the designer's units in pixels.
-#include "windows/dpi.h"
+#include "windows/form/dpi.h"
 
-#include "windows/system_call.h"
+#include "windows/form/system_call.h"
 
 #include <cmath>
 
@@ -36,7 +36,7 @@ UINT ForWindow(HWND window) {
     return dpi != 0 ? dpi : ForSystem();
 }
 
-RECT OuterRect(RECT client, DWORD style, bool menu, DWORD exStyle, UINT dpi) {
+RECT WindowRectAround(RECT client, DWORD style, bool menu, DWORD exStyle, UINT dpi) {
     if (!system_call::AdjustWindowRectExForDpi(&client, style, menu, exStyle, dpi))
         AdjustWindowRectEx(&client, style, menu, exStyle);
     return client;

@@ -1,5 +1,5 @@
 // The run-time lookups, each once, and libraries of the system folder.
-#include "windows/system_call.h"
+#include "windows/form/system_call.h"
 
 #include <algorithm>
 #include <array>

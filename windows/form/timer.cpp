@@ -1,11 +1,11 @@
 // A form's millisecond timer.
-#include "windows/timer.h"
+#include "windows/form/timer.h"
 
 #include <algorithm>
 
 namespace tintavo {
 
-void Timer::OnLoad(HWND /*window*/, UINT /*dpi*/) {
+void Timer::OnLoad(UINT /*dpi*/) {
     running_ = false; // whatever was set while unloaded, the window has no timer yet
     SetEnabled(enabledAtLoad_);
 }

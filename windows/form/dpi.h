@@ -3,7 +3,7 @@
 // twips and points, as designed, and turned into pixels here, at each window's own DPI.
 #pragma once
 
-#include "windows/gdi.h"
+#include "windows/form/gdi.h"
 
 #include <windows.h>
 
@@ -19,7 +19,7 @@ UINT ForSystem();
 // The DPI of the monitor the window is on (per-monitor aware), else the system's.
 UINT ForWindow(HWND window);
 // The outer rectangle around a client rectangle, with the frame and caption metrics of this DPI.
-RECT OuterRect(RECT client, DWORD style, bool menu, DWORD exStyle, UINT dpi);
+RECT WindowRectAround(RECT client, DWORD style, bool menu, DWORD exStyle, UINT dpi);
 // A system metric as it is at this DPI.
 int SystemMetric(int index, UINT dpi);
 

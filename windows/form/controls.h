@@ -1,9 +1,9 @@
 // The controls a form paints: group frames, text labels and lines.
 #pragma once
 
-#include "windows/form.h"
-#include "windows/gdi.h"
-#include "windows/text_window.h"
+#include "windows/form/form.h"
+#include "windows/form/gdi.h"
+#include "windows/form/text_window.h"
 
 #include <cstddef>
 #include <cwchar>
@@ -20,7 +20,7 @@ protected:
     TextControl(Form& owner, const FontDesign& font, const TwipsRect& bounds, const wchar_t* text)
         : Control{owner}, fontDesign_{font}, designBounds_{bounds}, designText_{text} {}
 
-    void OnLoad(HWND window, UINT dpi) override;
+    void OnLoad(UINT dpi) override;
     void Rescale(UINT dpi) override;
     void OnUnload() override;
 
@@ -90,7 +90,7 @@ public:
 
 private:
     static TwipsRect InForm(TwipsRect bounds, const Frame* container);
-    void OnLoad(HWND window, UINT dpi) override;
+    void OnLoad(UINT dpi) override;
     void Paint(HDC dc) const override;
     bool TakesPress(POINT point) const override;
     void SetCaptionText(std::wstring_view caption);
@@ -111,7 +111,7 @@ public:
     Line(Form& owner, TwipsPoint from, TwipsPoint to) : Control{owner}, from_{from}, to_{to} {}
 
 private:
-    void OnLoad(HWND /*window*/, UINT dpi) override { Rescale(dpi); }
+    void OnLoad(UINT dpi) override { Rescale(dpi); }
     void Rescale(UINT dpi) override;
     void Paint(HDC dc) const override;
 

@@ -1,6 +1,6 @@
 // Tests of the four windows' handlers: the main clock's menu commands, the switching between the clock
 // windows, the About windows and the end of the session.
-#include "windows/forms.h"
+#include "windows/program_windows.h"
 
 #include "window_test_support.h"
 

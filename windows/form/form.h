@@ -2,10 +2,10 @@
 #pragma once
 
 #include "clock/color.h"
-#include "desktop/topmost_drag.h"
-#include "windows/dpi.h"
-#include "windows/intrusive_list.h"
-#include "windows/menu_bar.h"
+#include "desktop/mouse_button.h"
+#include "windows/form/dpi.h"
+#include "windows/form/intrusive_list.h"
+#include "windows/form/menu_bar.h"
 
 #include <windows.h>
 
@@ -20,22 +20,16 @@ using desktop::MouseButton;
 // The RGB value of a colour value, looking system colours up.
 COLORREF ToRgb(Color color);
 
-// Something a form owns and restores to its design values at every load. The form calls these in the
-// order the controls were made, which is back to front.
+// Something a form owns and restores to its design values at every load. The form that owns it calls the
+// members below, in the order the controls were made, which is back to front; the control reaches the
+// form's window through owner_.
 class Control : public IntrusiveList<Control>::Link {
 public:
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
 
-protected:
-    explicit Control(Form& owner);
-    virtual ~Control() = default;
-    Form& owner_;
-
-private:
-    friend class Form;
     // Back to the design values, laid out at the DPI of the form's new window.
-    virtual void OnLoad(HWND /*window*/, UINT /*dpi*/) {}
+    virtual void OnLoad(UINT /*dpi*/) {}
     // The form's window moved to a monitor of another DPI.
     virtual void Rescale(UINT /*dpi*/) {}
     // The form's window is about to go.
@@ -48,6 +42,11 @@ private:
     virtual bool OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/) {
         return false;
     }
+
+protected:
+    explicit Control(Form& owner); // the control joins the form's controls
+    virtual ~Control() = default;
+    Form& owner_;
 };
 
 struct FormDesign {
@@ -66,6 +65,8 @@ public:
 
     // Loads the form if needed (running Form_Load) and shows it; brings it to the front when it is open.
     void Show();
+    // Takes a control of this form, which its constructor hands over; the form calls it from then on.
+    void Add(Control& control) { controls_.Append(control); }
     // Runs Form_Unload, then destroys the window. Does nothing when not loaded or already unloading.
     void UnloadWindow();
 
@@ -91,6 +92,7 @@ public:
 
 protected:
     explicit Form(const FormDesign& design, std::span<const Menu> menuBar = {});
+    // A form destroyed while loaded takes its window with it, without running Form_Unload.
     virtual ~Form();
 
     virtual void Form_Load() {}
@@ -100,14 +102,13 @@ protected:
     // The system clock was set, or the computer woke from sleep.
     virtual void ClockChanged() {}
 
-    // Shows the window now, as a modeless window in its normal state, whatever show command the program
-    // was started with.
-    void ShowNow();
+    // Makes the loaded window visible now, as a modeless window in its normal state, whatever show command
+    // the program was started with; unlike Show, it neither loads nor brings the window to the front.
+    void MakeVisible();
     // Lets every message already waiting run once, so the window is painted before the handler goes on.
     static void PumpPendingMessagesOnce();
 
 private:
-    friend class Control;
     static constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU; // fixed thin frame, caption and close box only
     static constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;      // small caption, no taskbar button
 
@@ -126,7 +127,7 @@ private:
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     SIZE OuterSize(UINT dpi) const;                    // for WM_GETDPISCALEDSIZE
     std::optional<POINT> DesignOrigin(UINT dpi) const; // of the client area on the screen
-    RECT OuterRect(UINT dpi) const;                    // around the client area at (0, 0)
+    RECT DesignWindowRect(UINT dpi) const;             // around the design's client area at (0, 0)
     void MoveWindowTo(const RECT& outer);
     void FitClientArea(std::optional<POINT> clientOrigin);
     void KeepReachable();

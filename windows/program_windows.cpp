@@ -1,5 +1,5 @@
 // Layouts and handlers of the program's four windows.
-#include "windows/forms.h"
+#include "windows/program_windows.h"
 
 namespace tintavo {
 

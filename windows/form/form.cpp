@@ -1,11 +1,11 @@
 // The form layer: window creation, lifecycle, placement, painting and message routing for the program's
 // windows.
-#include "windows/form.h"
+#include "windows/form/form.h"
 
 #include "desktop/translucent_wnd.h"
 #include "desktop/win32/win32_window_manager.h"
-#include "windows/gdi.h"
-#include "windows/res/resource.h"
+#include "windows/form/gdi.h"
+#include "windows/form/resource_ids.h"
 
 #include <windowsx.h>
 
@@ -36,7 +36,7 @@ ATOM RegisterFormClass(WNDPROC proc) {
 
 COLORREF ToRgb(Color color) { return MTranslucentWnd::TranslateColor(desktop::SystemWindowManager(), color); }
 
-Control::Control(Form& owner) : owner_{owner} { owner.controls_.Append(*this); }
+Control::Control(Form& owner) : owner_{owner} { owner.Add(*this); }
 
 // ---- Lifecycle -----------------------------------------------------------------------------------------
 
@@ -45,7 +45,14 @@ Form::Form(const FormDesign& design, std::span<const Menu> menuBar)
     forms_.Append(*this);
 }
 
-Form::~Form() { forms_.Remove(*this); }
+Form::~Form() {
+    forms_.Remove(*this);
+    if (!window_) return;
+    // Nothing of the window reaches this form any more: its messages go to the system's handling alone.
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(std::exchange(window_, nullptr));
+    --loadedCount_;
+}
 
 void Form::Show() {
     if (IsLoaded()) {
@@ -53,7 +60,7 @@ void Form::Show() {
         return;
     }
     LoadWindow();
-    ShowNow();
+    MakeVisible();
 }
 
 void Form::LoadWindow() {
@@ -61,7 +68,7 @@ void Form::LoadWindow() {
     static const ATOM windowClass = RegisterFormClass(&Form::WindowProc);
 
     const UINT systemDpi = dpi::ForSystem(); // until the window exists and knows its monitor
-    const RECT outer = OuterRect(systemDpi);
+    const RECT outer = DesignWindowRect(systemDpi);
     int x = CW_USEDEFAULT, y = 0;
     if (const std::optional<POINT> origin = DesignOrigin(systemDpi)) {
         x = origin->x + outer.left;
@@ -86,7 +93,7 @@ void Form::LoadWindow() {
 
     ++loadedCount_;
     for (Control& control : controls_)
-        control.OnLoad(window_, dpi_);
+        control.OnLoad(dpi_);
     Form_Load();
 }
 
@@ -114,7 +121,7 @@ void Form::EndProgram() {
     if (outer) ending_ = false;
 }
 
-void Form::ShowNow() {
+void Form::MakeVisible() {
     if (!IsLoaded()) return;
     ShowWindow(window_, SW_SHOW);
     // Windows applies the show command of the program's shortcut or start command ("Run: Minimized",

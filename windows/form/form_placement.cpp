@@ -1,6 +1,6 @@
 // Where a form's window goes: its client area at its design place and size at the window's DPI, laid out
 // again on a monitor of another DPI, and brought back within reach when monitors or work areas change.
-#include "windows/form.h"
+#include "windows/form/form.h"
 
 #include "desktop/reachable.h"
 #include "desktop/win32/display_monitors.h"
@@ -12,13 +12,13 @@ std::optional<POINT> Form::DesignOrigin(UINT dpi) const {
     return TwipsToPixels(*design_.clientOrigin, dpi);
 }
 
-RECT Form::OuterRect(UINT dpi) const {
+RECT Form::DesignWindowRect(UINT dpi) const {
     const RECT client{0, 0, TwipsToPixels(design_.client.cx, dpi), TwipsToPixels(design_.client.cy, dpi)};
-    return dpi::OuterRect(client, kStyle, !menuBar_.Empty(), kExStyle, dpi);
+    return dpi::WindowRectAround(client, kStyle, !menuBar_.Empty(), kExStyle, dpi);
 }
 
 SIZE Form::OuterSize(UINT dpi) const {
-    const RECT outer = OuterRect(dpi);
+    const RECT outer = DesignWindowRect(dpi);
     return {outer.right - outer.left, outer.bottom - outer.top};
 }
 

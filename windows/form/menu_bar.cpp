@@ -1,5 +1,5 @@
 // A form's menu bar: menus of items, each with a caption and what choosing it runs.
-#include "windows/menu_bar.h"
+#include "windows/form/menu_bar.h"
 
 #include <cwctype>
 

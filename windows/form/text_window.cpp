@@ -1,5 +1,5 @@
 // The text of a control for screen readers: a STATIC child window that carries it and draws nothing.
-#include "windows/text_window.h"
+#include "windows/form/text_window.h"
 
 namespace tintavo {
 

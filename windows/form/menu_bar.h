@@ -1,7 +1,7 @@
 // A form's menu bar: menus of items, each with a caption and what choosing it runs.
 #pragma once
 
-#include "windows/handler.h"
+#include "windows/form/handler.h"
 
 #include <windows.h>
 
