@@ -4,6 +4,8 @@
 #   scripts/build.sh [--host] [--host-only]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+[[ -n ${TINTAVO_SET_UP:-} ]] || scripts/setup.sh
+export TINTAVO_SET_UP=1 # the scripts started below need not check again
 
 want_win=1
 want_host=0

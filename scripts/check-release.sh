@@ -10,6 +10,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
+[[ -n ${TINTAVO_SET_UP:-} ]] || scripts/setup.sh
+export TINTAVO_SET_UP=1 # the scripts started below need not check again
 
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/tintavo-release.XXXXXX")
 trap 'rm -rf "$workdir"' EXIT

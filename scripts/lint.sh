@@ -7,6 +7,8 @@
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 repo=$(pwd)
+[[ -n ${TINTAVO_SET_UP:-} ]] || scripts/setup.sh || exit 2
+export TINTAVO_SET_UP=1 # the scripts started below need not check again
 start=$SECONDS
 jobs=2 # the machine's cores are shared
 

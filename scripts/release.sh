@@ -27,7 +27,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh
+[[ -n ${TINTAVO_SET_UP:-} ]] || scripts/setup.sh
+export TINTAVO_SET_UP=1 # the scripts started below need not check again
 
 version=$(sed -n 's/^#define TINTAVO_VERSION_STRING "\([^"]*\)".*/\1/p' windows/res/version.h)
 if [[ -z $version ]]; then
