@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the release of tintavo.exe from scratch (the preset release: build/release, the mingw-w64 toolchain) and
+# Builds the release of tintavo.exe from scratch (the preset release: build/release, with mingw-w64) and
 # packs it for Windows users into dist/: tintavo-VERSION-win64.zip (tintavo.exe, ReadMe.txt, License.txt),
 # a copy of tintavo.exe, its detached signature tintavo.exe.p7s when it is signed, SHA256SUMS for these,
 # and the winget (dist/winget/) and Scoop (dist/scoop/) manifests of the zip. VERSION is
@@ -52,6 +52,7 @@ for tag in "${tags[@]}"; do
         echo "release: tag $tag is not version $version (TINTAVO_VERSION_STRING in windows/res/version.h)" >&2
         exit 1
     fi
+    echo "release: tag $tag is version $version"
 done
 
 # The signing key, from the environment: a PKCS#12 file, or a key on a PKCS#11 token.
