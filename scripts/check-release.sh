@@ -53,7 +53,7 @@ unset TINTAVO_RELEASE_TAG
 a=$workdir/a/tintavo
 b=$workdir/second/tree
 for copy in "$a" "$b"; do
-    if [[ $copy == "$a" ]]; then zone=UTC0 mask=022; else zone=XXX+11 mask=077; fi
+    if [[ $copy == "$a" ]]; then zone=UTC0 mask=022 log=a.log; else zone=XXX+11 mask=077 log=b.log; fi
     (
         umask "$mask"
         mkdir -p "$copy"
@@ -68,9 +68,9 @@ for copy in "$a" "$b"; do
         git read-tree HEAD
         [[ $copy == "$a" ]] || git tag "v$version"
         TZ=$zone scripts/release.sh
-    ) | tee "$copy.log"
+    ) | tee "$workdir/$log"
 done
-grep -qx "release: tag v$version is version $version" "$b.log" || fail "release.sh did not take the tag v$version"
+grep -qx "release: tag v$version is version $version" "$workdir/b.log" || fail "release.sh did not take the tag v$version"
 diff -r "$a/dist" "$b/dist"
 (cd "$a/dist" && sha256sum -c SHA256SUMS)
 
