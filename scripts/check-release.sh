@@ -68,7 +68,7 @@ for copy in "$a" "$b"; do
         git read-tree HEAD
         [[ $copy == "$a" ]] || git tag "v$version"
         TZ=$zone scripts/release.sh
-    ) | tee "$workdir/$log"
+    ) | tee "$workdir/$log" || fail "the release in $copy failed (above)"
 done
 grep -qx "release: tag v$version is version $version" "$workdir/b.log" || fail "release.sh did not take the tag v$version"
 diff -r "$a/dist" "$b/dist"
