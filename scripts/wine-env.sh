@@ -86,7 +86,7 @@ tintavo_new_prefix() {
         return 1
     fi
     tintavo_make_template || return 1
-    rmdir "$prefix" 2>/dev/null
+    [[ ! -d $prefix ]] || rmdir "$prefix" || return 1
     mkdir -p "$(dirname "$prefix")" || return 1
     # Under the template's lock, shared: no maker replaces it while it is copied.
     (
