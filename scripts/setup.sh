@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the static analysis, the Wine runs, the end-to-end tests and the
-# release need; quick when all are there.
+# release need; quick when all are there. The scripts a user starts run it and set TINTAVO_SET_UP for the
+# scripts they start in turn, which then leave it out.
 set -euo pipefail
 
 packages=(
@@ -8,7 +9,7 @@ packages=(
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine64 fonts-wine fonts-liberation
     xvfb openbox xdotool x11-utils x11-apps imagemagick
-    python3-pefile python3-pytest python3-yaml
+    python3-pefile python3-pytest python3-yaml python3-jsonschema pyflakes3
     clang-tidy cppcheck libbenchmark-dev
     osslsigncode openssl
 )

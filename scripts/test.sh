@@ -24,7 +24,8 @@ host | windows | e2e) ;;
 esac
 (($# <= 2)) || usage
 
-scripts/setup.sh || exit 1
+[[ -n ${TINTAVO_SET_UP:-} ]] || scripts/setup.sh || exit 1
+export TINTAVO_SET_UP=1 # the scripts started below need not check again
 source scripts/wine-env.sh
 
 failed=()
@@ -34,7 +35,7 @@ fail() {
     failed+=("$*")
 }
 
-# A Wine prefix and an X display of this run's own, removed again at the end.
+# A Wine prefix (a copy of the template) and an X display of this run's own, removed again at the end.
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/tintavo-test.XXXXXX")
 prefix_job=
 release_job=
@@ -77,7 +78,7 @@ windows_build() {
     }
 }
 
-# Waits for the prefix that the full run creates beside the builds, or creates it now; then the display.
+# Waits for the prefix that the full run copies beside the builds, or copies it now; then the display.
 wine_ready() {
     step "Wine prefix and virtual display"
     local made
@@ -86,7 +87,7 @@ wine_ready() {
         made=$?
         prefix_job=
     else
-        tintavo_make_prefix "$WINEPREFIX" >"$workdir/prefix.log" 2>&1
+        tintavo_new_prefix "$WINEPREFIX" >"$workdir/prefix.log" 2>&1
         made=$?
     fi
     if ((made != 0)); then
@@ -137,8 +138,9 @@ release)
 windows) windows_build && wine_ready && windows_tests ;;
 e2e) windows_build && wine_ready && e2e_tests ;;
 all)
-    # Creating a prefix takes a while and hardly needs the processor: do it while the code compiles.
-    tintavo_make_prefix "$WINEPREFIX" >"$workdir/prefix.log" 2>&1 &
+    # Making the template, where there is none yet, takes a while and hardly needs the processor: do it
+    # while the code compiles.
+    tintavo_new_prefix "$WINEPREFIX" >"$workdir/prefix.log" 2>&1 &
     prefix_job=$!
     # The release built twice and compared, beside the builds below; it ends before the Wine tests, which
     # are sensitive to a busy processor. In a session of its own, so that a stop ends its compilers too.

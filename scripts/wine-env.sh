@@ -1,15 +1,23 @@
-# Shell functions (source this file) for a Wine prefix and a virtual X display to run tintavo.exe in.
+# Shell functions (source this file) for the Wine prefixes and the virtual X display tintavo.exe runs in.
 #
-#   tintavo_wine_env PREFIX [DISPLAY]   export WINEPREFIX, WINEDEBUG, WINEDLLOVERRIDES (and DISPLAY)
-#   tintavo_make_prefix PREFIX          create the prefix once (fonts and the font replacement included)
+# One prefix policy for every run: a template prefix is made once, here alone (build/wine-template, made
+# again when the setup below changes), and each run works in a copy of its own, which starts in under a
+# second where making a prefix takes a quarter of a minute. No run changes the template.
+#
+#   tintavo_wine_env PREFIX [DISPLAY]   export the Wine variables for PREFIX (and DISPLAY)
+#   tintavo_wine_vars                   print the Wine variables as NAME=VALUE lines (the e2e tests take them)
+#   tintavo_new_prefix PREFIX           a prefix of the run's own at PREFIX: a copy of the template
+#   tintavo_make_template               make the template unless it is there and current
 #   tintavo_start_display               start Xvfb and openbox on a free display; sets and exports DISPLAY
 #   tintavo_stop_display                stop what tintavo_start_display started
 #   tintavo_display_works [DISPLAY]     true when an X server answers on the display
 #   tintavo_stop_wine                   end every Wine process of $WINEPREFIX
 
 TINTAVO_SCREEN=${TINTAVO_SCREEN:-1280x1024x24}
-# Bumped when the prefix setup below changes, so that kept prefixes get rebuilt.
-TINTAVO_PREFIX_VERSION=2
+TINTAVO_WINE_TEMPLATE=${TINTAVO_WINE_TEMPLATE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine-template}
+# Bumped when the prefix setup below changes, so that a kept template is made again.
+TINTAVO_PREFIX_VERSION=3
+TINTAVO_WINE_VARS=(WINEPREFIX WINEDEBUG WINEDLLOVERRIDES WINEARCH)
 
 tintavo_wine_env() {
     export WINEPREFIX=$1
@@ -23,40 +31,68 @@ tintavo_wine_env() {
     fi
 }
 
+tintavo_wine_vars() {
+    local name
+    for name in "${TINTAVO_WINE_VARS[@]}"; do
+        printf '%s=%s\n' "$name" "${!name}"
+    done
+}
+
 tintavo_display_works() {
     local display=${1:-${DISPLAY:-}}
     [[ -n $display ]] && DISPLAY=$display xdpyinfo >/dev/null 2>&1
 }
 
-# Creates a 64-bit prefix at $1 unless a finished one is already there. Windows fonts from the
-# fonts-wine package go into C:\windows\Fonts (Tahoma for dialogs, Marlett for the caption buttons),
-# and "Times New Roman" is mapped to Liberation Serif, which has its metrics.
-tintavo_make_prefix() {
-    local prefix=$1
-    local stamp=$prefix/.tintavo-prefix
-    if [[ -f $stamp && $(<"$stamp") == "$TINTAVO_PREFIX_VERSION" ]]; then
-        return 0
-    fi
-    if [[ -e $prefix && ! -f $prefix/system.reg && -n $(ls -A "$prefix" 2>/dev/null) ]]; then
-        echo "wine-env: $prefix exists and is not a Wine prefix; not touching it" >&2
-        return 1
-    fi
-    echo "wine-env: creating the Wine prefix $prefix" >&2
+tintavo_template_current() {
+    [[ -f $TINTAVO_WINE_TEMPLATE/.tintavo-prefix && $(<"$TINTAVO_WINE_TEMPLATE/.tintavo-prefix") == "$TINTAVO_PREFIX_VERSION" ]]
+}
+
+# Makes the template: a 64-bit prefix with the Windows fonts of the fonts-wine package in C:\windows\Fonts
+# (Tahoma for dialogs, Marlett for the caption buttons) and "Times New Roman" mapped to Liberation Serif,
+# which has its metrics. Made beside its place and moved there when finished, one maker at a time: a run
+# that finds another making it waits for that one.
+tintavo_make_template() {
+    local template=$TINTAVO_WINE_TEMPLATE
+    tintavo_template_current && return 0
+    mkdir -p "$(dirname "$template")" || return 1
     (
-        tintavo_wine_env "$prefix"
-        rm -rf "$prefix" && mkdir -p "$prefix" || exit 1
+        flock 9 || exit 1
+        tintavo_template_current && exit 0
+        echo "wine-env: making the template Wine prefix $template" >&2
+        new=$template.new
+        rm -rf "$new" "$template" && mkdir -p "$new" || exit 1
+        tintavo_wine_env "$new"
         wineboot -i >/dev/null 2>&1 || exit 1
         wineserver -w
-        local fonts=$prefix/drive_c/windows/Fonts
+        fonts=$new/drive_c/windows/Fonts
         mkdir -p "$fonts" || exit 1
         cp -n /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$fonts"/ || exit 1
         wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' \
             /t REG_SZ /d 'Liberation Serif' /f >/dev/null 2>&1 || exit 1
         wineserver -w
-        grep -q '"Times New Roman"="Liberation Serif"' "$prefix/user.reg" || exit 1
-        echo "$TINTAVO_PREFIX_VERSION" >"$prefix/.tintavo-prefix"
-    ) || {
-        echo "wine-env: could not create the Wine prefix $prefix" >&2
+        grep -q '"Times New Roman"="Liberation Serif"' "$new/user.reg" || exit 1
+        echo "$TINTAVO_PREFIX_VERSION" >"$new/.tintavo-prefix"
+        mv "$new" "$template"
+    ) 9>"$template.lock" || {
+        echo "wine-env: could not make the template Wine prefix $template" >&2
+        return 1
+    }
+}
+
+tintavo_new_prefix() {
+    local prefix=$1
+    if [[ -e $prefix && -n $(ls -A "$prefix" 2>/dev/null) ]]; then
+        echo "wine-env: $prefix is not empty; not making a prefix there" >&2
+        return 1
+    fi
+    tintavo_make_template || return 1
+    [[ ! -d $prefix ]] || rmdir "$prefix" || return 1
+    mkdir -p "$(dirname "$prefix")" || return 1
+    # Under the template's lock, shared: no maker replaces it while it is copied.
+    (
+        flock -s 9 && cp -a "$TINTAVO_WINE_TEMPLATE" "$prefix"
+    ) 9>"$TINTAVO_WINE_TEMPLATE.lock" || {
+        echo "wine-env: could not copy the template Wine prefix to $prefix" >&2
         return 1
     }
 }

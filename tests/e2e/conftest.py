@@ -1,12 +1,14 @@
 """pytest fixtures for the end-to-end tests: an X display, a Wine prefix, and the clock program itself.
 
-scripts/test.sh hands in a fresh prefix and display through WINEPREFIX and DISPLAY. Run alone, the tests
-start Xvfb with openbox themselves and work in a copy of the prefix build/e2e-prefix (made once and kept).
+scripts/test.sh hands in a prefix and display of the run's own through WINEPREFIX and DISPLAY. Run alone,
+the tests start Xvfb with openbox themselves and work in a prefix of their own. Either way the prefix is a
+copy of the template and the Wine variables are those of scripts/wine-env.sh.
 """
 
 import os
 import shutil
 import signal
+import tempfile
 
 import pytest
 
@@ -28,29 +30,33 @@ def pytest_configure(config):
 def wine_env():
     """Makes sure DISPLAY names a working X server and WINEPREFIX a finished prefix."""
     display = None
-    own_prefix = None
-    saved = {key: os.environ.get(key) for key in ("DISPLAY", "WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES")}
-    given_prefix = os.environ.get("WINEPREFIX")
-    if not (given_prefix and os.path.isfile(os.path.join(given_prefix, ".tintavo-prefix"))
+    own_dir = None
+    prefix = os.environ.get("WINEPREFIX")
+    if not (prefix and os.path.isfile(os.path.join(prefix, ".tintavo-prefix"))
             and e2e.display_works(os.environ.get("DISPLAY"))):
         display = e2e.VirtualDisplay()
-        os.environ["DISPLAY"] = display.start()
-        own_prefix = e2e.private_prefix()
-        os.environ["WINEPREFIX"] = str(own_prefix)
-    os.environ["WINEDEBUG"] = "-all"
-    os.environ["WINEDLLOVERRIDES"] = "mscoree,mshtml=;winemenubuilder.exe=d"  # as scripts/wine-env.sh
-    e2e.SHOTS_DIR.mkdir(parents=True, exist_ok=True)
-    yield
-    if display is not None:
-        e2e.Clock.kill_prefix()
-        display.stop()
-    if own_prefix is not None:
-        shutil.rmtree(own_prefix.parent, ignore_errors=True)
-    for key, value in saved.items():
-        if value is None:
-            os.environ.pop(key, None)
-        else:
-            os.environ[key] = value
+        own_dir = tempfile.mkdtemp(prefix="tintavo-e2e-")
+        prefix = os.path.join(own_dir, "prefix")
+    saved = {}
+    try:
+        env = e2e.wine_environment(prefix, new=own_dir is not None)
+        if display is not None:
+            env["DISPLAY"] = display.start()
+        saved = {key: os.environ.get(key) for key in env}
+        os.environ.update(env)
+        e2e.SHOTS_DIR.mkdir(parents=True, exist_ok=True)
+        yield
+    finally:
+        if display is not None:
+            e2e.Clock.kill_prefix()
+            display.stop()
+        if own_dir is not None:
+            shutil.rmtree(own_dir, ignore_errors=True)
+        for key, value in saved.items():
+            if value is None:
+                os.environ.pop(key, None)
+            else:
+                os.environ[key] = value
 
 
 @pytest.fixture

@@ -2,7 +2,6 @@
 windows, read their geometry and window-manager state, take screenshots and read pixels, use the mouse and
 keyboard, and work the program's menus and color dialog as a person would."""
 
-import fcntl
 import os
 import re
 import shutil
@@ -722,21 +721,11 @@ class VirtualDisplay:
         self.keeper = None
 
 
-def make_prefix(prefix):
-    """Creates the Wine prefix (or checks the finished one) with the same steps as scripts/test.sh."""
-    script = REPO / "scripts" / "wine-env.sh"
-    subprocess.run(["bash", "-c", 'source "$1" && tintavo_make_prefix "$2"', "bash", str(script),
-                    str(prefix)], check=True, timeout=300)
-
-
-def private_prefix():
-    """A prefix for this run alone: a copy of build/e2e-prefix, which is made once and kept. Copying
-    takes a second or two where creating takes a quarter of a minute. The caller removes the copy."""
-    template = REPO / "build" / "e2e-prefix"
-    template.parent.mkdir(parents=True, exist_ok=True)
-    with open(template.parent / "e2e-prefix.lock", "w") as lock:
-        fcntl.flock(lock, fcntl.LOCK_EX)
-        make_prefix(template)
-        copy = Path(tempfile.mkdtemp(prefix="tintavo-e2e-")) / "prefix"
-        subprocess.run(["cp", "-a", str(template), str(copy)], check=True, timeout=300)
-    return copy
+def wine_environment(prefix, new):
+    """The Wine variables of scripts/wine-env.sh for prefix ({"WINEPREFIX": ..., "WINEDEBUG": ...});
+    with new, the prefix is first made there as a copy of the template, as for the other suites."""
+    script = ('source "$1" && tintavo_wine_env "$2" && { [[ -z $3 ]] || tintavo_new_prefix "$2"; }'
+              ' && tintavo_wine_vars')
+    out = subprocess.run(["bash", "-c", script, "bash", str(REPO / "scripts" / "wine-env.sh"), str(prefix),
+                          "new" if new else ""], stdout=subprocess.PIPE, text=True, check=True, timeout=300).stdout
+    return dict(line.split("=", 1) for line in out.splitlines())
