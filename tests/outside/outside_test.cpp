@@ -1,0 +1,339 @@
+// The real tintavo.exe tested from outside: started as a process of its own and checked only through what
+// Windows offers any other program (window styles and layered attributes, the window's own image, a
+// screen reader's name for the time, keys typed through the input queue, the exit code).
+#include "clock/color_schedule.h"
+#include "clock/time_text.h"
+
+#include <windows.h>
+
+#include <oleacc.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const wchar_t* kMainTitle = L"ZuziradOdor Digital Tintavo";
+constexpr const wchar_t* kCompactTitle = L"Quorvin Clock";
+constexpr const wchar_t* kAllTitles[] = {kMainTitle, kCompactTitle, L"About Digital Tintavo", L"About ZuziradOdor"};
+constexpr COLORREF kKeyColor = RGB(255, 0, 255);
+constexpr COLORREF kLayoutColor = RGB(255, 255, 255);
+// The main clock as designed, in twips (1440 to the inch).
+constexpr SIZE kMainClient{3750, 1935};
+constexpr POINT kMainClientOrigin{4320, 2865};
+// A point of the main clock's client area (twips) away from its rectangle and its time label.
+constexpr POINT kBackgroundSpot{45, 45};
+
+// mingw-w64's import library has IID_IAccessible as a thunk, not data.
+constexpr IID kIidAccessible{0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!done()) {
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+// The window's DPI as the program reads it: GetDpiForWindow where Windows has it (10 1607 on).
+UINT DpiOf(HWND window) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow) return getDpiForWindow(window);
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return static_cast<UINT>(dpi);
+}
+
+int ToPixels(LONG twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
+
+// The colour of a client pixel in the window's own image (not the screen, where another window may lie).
+COLORREF PixelOf(HWND window, POINT client) {
+    HDC dc = GetDC(window);
+    const COLORREF color = GetPixel(dc, client.x, client.y);
+    ReleaseDC(window, dc);
+    return color;
+}
+
+// What a screen reader reads for a window: the name of its client object.
+std::wstring AccessibleName(HWND window) {
+    IAccessible* accessible = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+                                          reinterpret_cast<void**>(&accessible))))
+        return L"(no accessible object)";
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::wstring text = SUCCEEDED(accessible->get_accName(self, &name)) && name ? name : L"";
+    SysFreeString(name);
+    accessible->Release();
+    return text;
+}
+
+SYSTEMTIME LocalNow() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return now;
+}
+
+// Sends keys as typed: each down, then each up in reverse order.
+void Type(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (const WORD key : keys) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        inputs.push_back(input);
+    }
+    for (auto key = keys.end(); key != keys.begin();) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = *--key;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    (void)SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// One run of tintavo.exe, ended at the end of the test if it still runs.
+class Tintavo {
+public:
+    Tintavo() {
+        std::wstring exe(MAX_PATH, L'\0');
+        exe.resize(static_cast<size_t>(
+            MultiByteToWideChar(CP_UTF8, 0, TINTAVO_EXE, -1, exe.data(), static_cast<int>(exe.size())) - 1));
+        std::wstring commandLine = L"\"" + exe + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process_)) {
+            ADD_FAILURE() << "could not start " << TINTAVO_EXE << " (error " << GetLastError() << ")";
+        }
+    }
+    Tintavo(const Tintavo&) = delete;
+    Tintavo& operator=(const Tintavo&) = delete;
+    ~Tintavo() {
+        if (!process_.hProcess) return;
+        if (!Ended(0)) {
+            TerminateProcess(process_.hProcess, 99);
+            (void)WaitForSingleObject(process_.hProcess, 10000);
+        }
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+
+    // The program's visible top-level windows of this title.
+    std::vector<HWND> Windows(const wchar_t* title) const {
+        struct Search {
+            DWORD processId;
+            const wchar_t* title;
+            std::vector<HWND> found;
+        } search{process_.dwProcessId, title, {}};
+        EnumWindows(
+            [](HWND window, LPARAM lParam) -> BOOL {
+                auto& s = *reinterpret_cast<Search*>(lParam);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                wchar_t text[64] = {};
+                GetWindowTextW(window, text, 64);
+                if (owner == s.processId && IsWindowVisible(window) && wcscmp(text, s.title) == 0)
+                    s.found.push_back(window);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
+    // The one visible window of this title once it is there; null after the time is up.
+    HWND WaitForWindow(const wchar_t* title, DWORD timeoutMs = 30000) const {
+        HWND window = nullptr;
+        (void)WaitFor(
+            [&] {
+                const std::vector<HWND> found = Windows(title);
+                window = found.size() == 1 ? found[0] : nullptr;
+                return window != nullptr;
+            },
+            timeoutMs);
+        return window;
+    }
+
+    DWORD ProcessId() const { return process_.dwProcessId; }
+
+    bool Ended(DWORD timeoutMs) const { return WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0; }
+
+    DWORD ExitCode() const {
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(process_.hProcess, &code);
+        return code;
+    }
+
+private:
+    PROCESS_INFORMATION process_{};
+};
+
+// The main clock once it is set up: layered, which it is made last, after its first paint.
+HWND LoadedMainClock(const Tintavo& tintavo) {
+    const HWND window = tintavo.WaitForWindow(kMainTitle);
+    (void)WaitFor([&] { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0; }, 5000);
+    return window;
+}
+
+// Makes the window the one that takes the keyboard. Windows lets only the foreground process hand on the
+// foreground; a typed key (a lone Alt) makes this process the one that had the last input.
+void Focus(HWND window) {
+    if (GetForegroundWindow() != window) {
+        Type({VK_MENU});
+        SetForegroundWindow(window);
+    }
+    (void)WaitFor([&] { return GetForegroundWindow() == window; }, 2000);
+}
+
+// An open popup menu of the program: the system's menu window class.
+bool MenuOpen(const Tintavo& tintavo) {
+    HWND menu = nullptr;
+    while ((menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(menu, &owner);
+        if (IsWindowVisible(menu) && owner == tintavo.ProcessId()) return true;
+    }
+    return false;
+}
+
+// Opens File with Alt+F, then chooses the item by its first letter.
+void ChooseFromFile(const Tintavo& tintavo, HWND window, WORD letter) {
+    Focus(window);
+    Type({VK_MENU, 'F'});
+    ASSERT_TRUE(WaitFor([&] { return MenuOpen(tintavo); }, 5000)) << "Alt+F opened no menu";
+    Type({letter});
+}
+
+POINT ClientOrigin(HWND window) {
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    return origin;
+}
+
+// The main clock's client area lands at its design place (the window manager may place it first).
+void ExpectAtTheDesignPlace(HWND window) {
+    const UINT dpi = DpiOf(window);
+    const POINT design{ToPixels(kMainClientOrigin.x, dpi), ToPixels(kMainClientOrigin.y, dpi)};
+    POINT origin{};
+    (void)WaitFor(
+        [&] {
+            origin = ClientOrigin(window);
+            return origin.x == design.x && origin.y == design.y;
+        },
+        5000);
+    EXPECT_EQ(origin.x, design.x) << "at " << dpi << " dpi";
+    EXPECT_EQ(origin.y, design.y) << "at " << dpi << " dpi";
+}
+
+} // namespace
+
+TEST(OutsideTest, MainClockIsATopmostToolWindowKeyedInMagentaWithTheDesignSizeAtItsDpi) {
+    const Tintavo tintavo;
+    const HWND window = LoadedMainClock(tintavo);
+    ASSERT_NE(window, nullptr) << "no main clock window";
+
+    const LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
+    EXPECT_TRUE(exStyle & WS_EX_TOPMOST) << "not topmost";
+    EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW) << "not a tool window";
+    EXPECT_FALSE(exStyle & WS_EX_APPWINDOW) << "has a taskbar button";
+    EXPECT_TRUE(exStyle & WS_EX_LAYERED) << "not layered";
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(GetLayeredWindowAttributes(window, &key, &alpha, &flags));
+    EXPECT_TRUE(flags & LWA_COLORKEY) << "no colour key";
+    EXPECT_EQ(key, kKeyColor);
+
+    const UINT dpi = DpiOf(window);
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, ToPixels(kMainClient.cx, dpi)) << "at " << dpi << " dpi";
+    EXPECT_EQ(client.bottom, ToPixels(kMainClient.cy, dpi)) << "at " << dpi << " dpi";
+    ExpectAtTheDesignPlace(window);
+}
+
+// The local time is the runner's, or under Wine whatever TZ says (scripts/test.sh runs this test again
+// at hour 0 and in a coloured hour): the program and this test read the same clock.
+TEST(OutsideTimeTest, TheTimeLabelReadsNowAndTheBackgroundIsItsScheduledColorAfterTheFirstSecond) {
+    // Started early enough in the minute for the checks below to fall in the same minute.
+    (void)WaitFor([] { return LocalNow().wSecond <= 45; }, 16000);
+    const Tintavo tintavo;
+    const HWND window = LoadedMainClock(tintavo);
+    ASSERT_NE(window, nullptr) << "no main clock window";
+    const ULONGLONG loaded = GetTickCount64();
+    const UINT dpi = DpiOf(window);
+    const POINT spot{ToPixels(kBackgroundSpot.x, dpi), ToPixels(kBackgroundSpot.y, dpi)};
+    // The first picture (a window made layered is drawn anew: black until then).
+    COLORREF first = 0;
+    (void)WaitFor([&] { return (first = PixelOf(window, spot)) != RGB(0, 0, 0); }, 1000);
+    EXPECT_EQ(first, kLayoutColor) << "the background in the first second (0x00BBGGRR)";
+
+    // The label's text window: what a screen reader reads for the time.
+    const HWND label = FindWindowExW(window, nullptr, L"Static", nullptr);
+    ASSERT_NE(label, nullptr) << "the time label has no text window";
+    // Past the colour's first tick, and read within one minute, away from its turn.
+    (void)WaitFor([&] { return GetTickCount64() >= loaded + 2500; }, 3000);
+    SYSTEMTIME before{};
+    SYSTEMTIME after{};
+    std::wstring name;
+    COLORREF background = 0;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        (void)WaitFor([] { return LocalNow().wSecond >= 3 && LocalNow().wSecond <= 56; }, 10000);
+        before = LocalNow();
+        name = AccessibleName(label);
+        background = PixelOf(window, spot);
+        after = LocalNow();
+        if (before.wMinute == after.wMinute) break;
+    }
+    ASSERT_EQ(before.wMinute, after.wMinute) << "the minute turned during every reading";
+
+    const tintavo::TimeText now = tintavo::FormatTimeText(before.wHour, before.wMinute);
+    const std::string caption{now.Caption()};
+    std::printf("checked at %02u:%02u:%02u local time\n", before.wHour, before.wMinute, before.wSecond);
+    EXPECT_EQ(name, std::wstring(caption.begin(), caption.end()));
+    EXPECT_EQ(background, tintavo::ScheduleColor(now.Hour(), before.wMinute).value_or(kLayoutColor))
+        << "the background (0x00BBGGRR)";
+}
+
+TEST(OutsideTest, FileSmallFromTheKeyboardSwapsInTheCompactClockWhoseCloseBringsTheMainClockBackInPlace) {
+    const Tintavo tintavo;
+    const HWND window = LoadedMainClock(tintavo);
+    ASSERT_NE(window, nullptr) << "no main clock window";
+    // Moved aside first, so that coming back at the design place is the program's doing.
+    ASSERT_TRUE(SetWindowPos(window, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+
+    ChooseFromFile(tintavo, window, 'S');
+    const HWND compact = tintavo.WaitForWindow(kCompactTitle, 5000);
+    ASSERT_NE(compact, nullptr) << "File > Small opened no compact clock";
+    EXPECT_TRUE(WaitFor([&] { return tintavo.Windows(kMainTitle).empty(); }, 5000)) << "the main clock stayed";
+
+    PostMessageW(compact, WM_SYSCOMMAND, SC_CLOSE, 0);
+    const HWND back = LoadedMainClock(tintavo);
+    ASSERT_NE(back, nullptr) << "closing the compact clock brought no main clock back";
+    ExpectAtTheDesignPlace(back);
+    EXPECT_TRUE(WaitFor([&] { return tintavo.Windows(kCompactTitle).empty(); }, 5000)) << "the compact clock stayed";
+}
+
+TEST(OutsideTest, FileCloseFromTheKeyboardEndsTheProgramWithExitCodeZeroAndLeavesNoWindow) {
+    const Tintavo tintavo;
+    const HWND window = LoadedMainClock(tintavo);
+    ASSERT_NE(window, nullptr) << "no main clock window";
+
+    ChooseFromFile(tintavo, window, 'C');
+    ASSERT_TRUE(tintavo.Ended(10000)) << "still running 10 s after File > Close";
+    EXPECT_EQ(tintavo.ExitCode(), 0u);
+    for (const wchar_t* title : kAllTitles)
+        EXPECT_EQ(FindWindowW(nullptr, title), nullptr) << "a window left behind";
+}
