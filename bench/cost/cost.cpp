@@ -96,7 +96,7 @@ void PrintRow(const char* name, const Sample& before, const Sample& after, doubl
     const double processor = static_cast<double>(after.processor100ns - before.processor100ns) / 1e7;
     (void)std::printf("  %-16s %10.3f s %10.3f s/min", name, processor, processor * 60.0 / seconds);
     if (before.cyclesKnown && after.cyclesKnown) {
-        const double cycles = static_cast<double>(after.cycles - before.cycles);
+        const auto cycles = static_cast<double>(after.cycles - before.cycles);
         (void)std::printf(" %16.0f %14.0f /s\n", cycles, cycles / seconds);
     } else {
         (void)std::printf(" %16s\n", "not reported");
@@ -108,13 +108,13 @@ struct Period {
     Sample floorBefore, floorAfter, clockBefore, clockAfter;
 };
 
-Period Measure(const Program& floor, const Program& clock, DWORD milliseconds) {
+Period Measure(const Program& floorProgram, const Program& clockProgram, DWORD milliseconds) {
     Period period;
-    period.floorBefore = Take(floor.Handle());
-    period.clockBefore = Take(clock.Handle());
+    period.floorBefore = Take(floorProgram.Handle());
+    period.clockBefore = Take(clockProgram.Handle());
     Sleep(milliseconds);
-    period.floorAfter = Take(floor.Handle());
-    period.clockAfter = Take(clock.Handle());
+    period.floorAfter = Take(floorProgram.Handle());
+    period.clockAfter = Take(clockProgram.Handle());
     return period;
 }
 
@@ -137,24 +137,24 @@ int main(int argc, char** argv) {
     }
     const auto periodMs = static_cast<DWORD>(seconds * 1000);
 
-    const Program floor{TINTAVO_FLOOR_EXE};
-    Program clock{TINTAVO_EXE};
+    const Program floorProgram{TINTAVO_FLOOR_EXE};
+    Program clockProgram{TINTAVO_EXE};
     // The floor's window is its own business; the clock's is needed to post to it.
-    if (!floor.Started() || !clock.Started() || !clock.WaitForWindow(kClockTitle)) return 1;
+    if (!floorProgram.Started() || !clockProgram.Started() || !clockProgram.WaitForWindow(kClockTitle)) return 1;
     Sleep(kSettleMs);
 
-    const double period = static_cast<double>(seconds);
-    const Period visible = Measure(floor, clock, periodMs);
+    const auto period = static_cast<double>(seconds);
+    const Period visible = Measure(floorProgram, clockProgram, periodMs);
 
     // The session as locked: what the clock is told when the user locks it (the session id is its own).
     DWORD session = 0;
-    if (!ProcessIdToSessionId(clock.Id(), &session) ||
-        !PostMessageW(clock.Window(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, static_cast<LPARAM>(session))) {
+    if (!ProcessIdToSessionId(clockProgram.Id(), &session) ||
+        !PostMessageW(clockProgram.Window(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, static_cast<LPARAM>(session))) {
         (void)std::fprintf(stderr, "cost: could not report the session locked (error %lu)\n", GetLastError());
         return 1;
     }
     Sleep(kLockSettleMs);
-    const Period locked = Measure(floor, clock, periodMs);
+    const Period locked = Measure(floorProgram, clockProgram, periodMs);
 
     (void)std::printf("tintavo.exe beside tintavo_floor.exe: processor time (user + kernel) and cycles\n");
     PrintPeriod("side by side", "clock", visible, period);

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,17 +69,20 @@ COLORREF PixelOf(HWND window, POINT client) {
 
 // What a screen reader reads for a window: the name of its client object.
 std::wstring AccessibleName(HWND window) {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); // the object is another process's
+    std::wstring text = L"(no accessible object)";
     IAccessible* accessible = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
-                                          reinterpret_cast<void**>(&accessible))))
-        return L"(no accessible object)";
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
-    std::wstring text = SUCCEEDED(accessible->get_accName(self, &name)) && name ? name : L"";
-    SysFreeString(name);
-    accessible->Release();
+    if (SUCCEEDED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+                                             reinterpret_cast<void**>(&accessible)))) {
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR name = nullptr;
+        text = SUCCEEDED(accessible->get_accName(self, &name)) && name ? name : L"";
+        SysFreeString(name);
+        accessible->Release();
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
     return text;
 }
 
@@ -97,10 +101,10 @@ void Type(std::initializer_list<WORD> keys) {
         input.ki.wVk = key;
         inputs.push_back(input);
     }
-    for (auto key = keys.end(); key != keys.begin();) {
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
         INPUT input{};
         input.type = INPUT_KEYBOARD;
-        input.ki.wVk = *--key;
+        input.ki.wVk = *key;
         input.ki.dwFlags = KEYEVENTF_KEYUP;
         inputs.push_back(input);
     }
@@ -111,6 +115,11 @@ void Type(std::initializer_list<WORD> keys) {
 class Tintavo {
 public:
     Tintavo() {
+        // Sizes and places of the program's windows as they are, not scaled for a program unaware of DPI.
+        using SetThreadDpiAwarenessContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+        if (const auto setContext = reinterpret_cast<SetThreadDpiAwarenessContextFn>(reinterpret_cast<void*>(
+                GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext"))))
+            (void)setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
         std::wstring exe(MAX_PATH, L'\0');
         exe.resize(static_cast<size_t>(
             MultiByteToWideChar(CP_UTF8, 0, TINTAVO_EXE, -1, exe.data(), static_cast<int>(exe.size())) - 1));
@@ -307,7 +316,8 @@ TEST(OutsideTimeTest, TheTimeLabelReadsNowAndTheBackgroundIsItsScheduledColorAft
 
     const tintavo::TimeText now = tintavo::FormatTimeText(before.wHour, before.wMinute);
     const std::string caption{now.Caption()};
-    std::printf("checked at %02u:%02u:%02u local time\n", before.wHour, before.wMinute, before.wSecond);
+    std::printf("checked at %02u:%02u:%02u local time\n", static_cast<unsigned>(before.wHour),
+                static_cast<unsigned>(before.wMinute), static_cast<unsigned>(before.wSecond));
     EXPECT_EQ(name, std::wstring(caption.begin(), caption.end()));
     EXPECT_EQ(background, tintavo::ScheduleColor(now.Hour(), before.wMinute).value_or(kLayoutColor))
         << "the background (0x00BBGGRR)";
