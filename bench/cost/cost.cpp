@@ -137,10 +137,11 @@ int main(int argc, char** argv) {
     }
     const auto periodMs = static_cast<DWORD>(seconds * 1000);
 
-    const Program floorProgram{TINTAVO_FLOOR_EXE};
+    Program floorProgram{TINTAVO_FLOOR_EXE};
     Program clockProgram{TINTAVO_EXE};
-    // The floor's window is its own business; the clock's is needed to post to it.
-    if (!floorProgram.Started() || !clockProgram.Started() || !clockProgram.WaitForWindow(kClockTitle)) return 1;
+    if (!floorProgram.Started() || !clockProgram.Started() || !floorProgram.WaitForWindow(nullptr) ||
+        !clockProgram.WaitForWindow(kClockTitle))
+        return 1;
     Sleep(kSettleMs);
 
     const auto period = static_cast<double>(seconds);
