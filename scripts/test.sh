@@ -5,6 +5,7 @@
 #   scripts/test.sh                        every part
 #   scripts/test.sh host [FILTER]          host unit tests            scripts/test.sh host 'TimeText*'
 #   scripts/test.sh windows [FILTER]       Windows tests under Wine   scripts/test.sh windows 'ClockFormTest.*'
+#                                          (with the real exe tested from outside)
 #   scripts/test.sh e2e [FILTER]           end-to-end tests           scripts/test.sh e2e drag
 #   scripts/test.sh lint | release         static analysis, or the reproducible release
 set -uo pipefail
@@ -102,15 +103,34 @@ wine_ready() {
     echo "prefix $WINEPREFIX, display $DISPLAY"
 }
 
+# A TZ value under which the local hour is now $1 (the minutes are UTC's): "XXX-5" is UTC+5.
+tz_for_hour() {
+    local offset=$((($1 - 10#$(date -u +%H) + 24) % 24))
+    ((offset <= 12)) || offset=$((offset - 24))
+    if ((offset >= 0)); then echo "XXX-$offset"; else echo "XXX+${offset#-}"; fi
+}
+
 windows_tests() {
     step "Windows tests under Wine"
+    local tests
     if [[ -n $filter ]]; then
-        timeout --kill-after=10 600 wine build/win/tests/win32/windows_tests.exe --gtest_filter="$filter" ||
-            fail "Windows tests under Wine"
+        for tests in build/win/tests/win32/windows_tests.exe build/win/tests/outside/outside_tests.exe; do
+            timeout --kill-after=10 600 wine "$tests" --gtest_filter="$filter" ||
+                fail "Windows tests under Wine (${tests##*/})"
+        done
     else
         # --no-tests=error: a build that has no tests (no GoogleTest, say) fails the run instead of passing.
         ctest --test-dir build/win --output-on-failure --no-tests=error || fail "Windows tests under Wine"
     fi
+    # The real exe's time and colour again at hour 0 (the layout colour stays) and in a coloured hour:
+    # under Wine TZ sets the local time of the suite and of the program it starts alike.
+    local hour tz
+    for hour in 0 18; do
+        tz=$(tz_for_hour "$hour")
+        echo "outside_tests at local hour $hour (TZ=$tz)"
+        TZ=$tz timeout --kill-after=10 120 wine build/win/tests/outside/outside_tests.exe \
+            --gtest_filter="${filter:-OutsideTimeTest.*}" || fail "outside_tests at local hour $hour"
+    done
     tintavo_stop_wine
 }
 

@@ -1,0 +1,372 @@
+// The real tintavo.exe tested from outside: started as a process of its own and checked only through what
+// Windows offers any other program (window styles and layered attributes, the window's own image, a
+// screen reader's name for the time, keys typed through the input queue, the exit code).
+#include "clock/color_schedule.h"
+#include "clock/time_text.h"
+
+#include <windows.h>
+
+#include <oleacc.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr const wchar_t* kMainTitle = L"ZuziradOdor Digital Tintavo";
+constexpr const wchar_t* kCompactTitle = L"Quorvin Clock";
+constexpr const wchar_t* kClockAboutTitle = L"About Digital Tintavo";
+constexpr const wchar_t* kMakerAboutTitle = L"About ZuziradOdor";
+constexpr const wchar_t* kAllTitles[] = {kMainTitle, kCompactTitle, kClockAboutTitle, kMakerAboutTitle};
+constexpr COLORREF kKeyColor = RGB(255, 0, 255);
+constexpr COLORREF kLayoutColor = RGB(255, 255, 255);
+// The main clock as designed, in twips (1440 to the inch).
+constexpr SIZE kMainClient{3750, 1935};
+constexpr POINT kMainClientOrigin{4320, 2865};
+// A point of the main clock's client area (twips) away from its rectangle and its time label.
+constexpr POINT kBackgroundSpot{45, 45};
+
+// mingw-w64's import library has IID_IAccessible as a thunk, not data.
+constexpr IID kIidAccessible{0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!done()) {
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+// The window's DPI as the program reads it: GetDpiForWindow where Windows has it (10 1607 on).
+UINT DpiOf(HWND window) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow) return getDpiForWindow(window);
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return static_cast<UINT>(dpi);
+}
+
+int ToPixels(LONG twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
+
+// The colour of a client pixel in the window's own image (not the screen, where another window may lie).
+COLORREF PixelOf(HWND window, POINT client) {
+    HDC dc = GetDC(window);
+    const COLORREF color = GetPixel(dc, client.x, client.y);
+    ReleaseDC(window, dc);
+    return color;
+}
+
+// What a screen reader reads for a window: the name of its client object.
+std::wstring AccessibleName(HWND window) {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); // the object is another process's
+    std::wstring text = L"(no accessible object)";
+    IAccessible* accessible = nullptr;
+    if (SUCCEEDED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+                                             reinterpret_cast<void**>(&accessible)))) {
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR name = nullptr;
+        text = SUCCEEDED(accessible->get_accName(self, &name)) && name ? name : L"";
+        SysFreeString(name);
+        accessible->Release();
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return text;
+}
+
+SYSTEMTIME LocalNow() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return now;
+}
+
+// Sends keys as typed: each down, then each up in reverse order.
+void Type(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (const WORD key : keys) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        inputs.push_back(input);
+    }
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = *key;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    (void)SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// One run of tintavo.exe, ended at the end of the test if it still runs.
+class Tintavo {
+public:
+    Tintavo() {
+        // Sizes and places of the program's windows as they are, not scaled for a program unaware of DPI.
+        using SetThreadDpiAwarenessContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+        if (const auto setContext = reinterpret_cast<SetThreadDpiAwarenessContextFn>(reinterpret_cast<void*>(
+                GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext"))))
+            (void)setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+        std::wstring exe(MAX_PATH, L'\0');
+        exe.resize(static_cast<size_t>(
+            MultiByteToWideChar(CP_UTF8, 0, TINTAVO_EXE, -1, exe.data(), static_cast<int>(exe.size())) - 1));
+        std::wstring commandLine = L"\"" + exe + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process_)) {
+            ADD_FAILURE() << "could not start " << TINTAVO_EXE << " (error " << GetLastError() << ")";
+        }
+    }
+    Tintavo(const Tintavo&) = delete;
+    Tintavo& operator=(const Tintavo&) = delete;
+    ~Tintavo() {
+        if (!process_.hProcess) return;
+        if (!Ended(0)) {
+            TerminateProcess(process_.hProcess, 99);
+            (void)WaitForSingleObject(process_.hProcess, 10000);
+        }
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+
+    // The program's visible top-level windows of this title.
+    std::vector<HWND> Windows(const wchar_t* title) const {
+        struct Search {
+            DWORD processId;
+            const wchar_t* title;
+            std::vector<HWND> found;
+        } search{process_.dwProcessId, title, {}};
+        EnumWindows(
+            [](HWND window, LPARAM lParam) -> BOOL {
+                auto& s = *reinterpret_cast<Search*>(lParam);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                wchar_t text[64] = {};
+                GetWindowTextW(window, text, 64);
+                if (owner == s.processId && IsWindowVisible(window) && wcscmp(text, s.title) == 0)
+                    s.found.push_back(window);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
+    // The one visible window of this title once it is there; null after the time is up.
+    HWND WaitForWindow(const wchar_t* title, DWORD timeoutMs = 30000) const {
+        HWND window = nullptr;
+        (void)WaitFor(
+            [&] {
+                const std::vector<HWND> found = Windows(title);
+                window = found.size() == 1 ? found[0] : nullptr;
+                return window != nullptr;
+            },
+            timeoutMs);
+        return window;
+    }
+
+    DWORD ProcessId() const { return process_.dwProcessId; }
+
+    bool Ended(DWORD timeoutMs) const { return WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0; }
+
+    DWORD ExitCode() const {
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(process_.hProcess, &code);
+        return code;
+    }
+
+private:
+    PROCESS_INFORMATION process_{};
+};
+
+// The main clock once it is set up: layered, which it is made last, after its first paint.
+HWND LoadedMainClock(const Tintavo& tintavo) {
+    const HWND window = tintavo.WaitForWindow(kMainTitle);
+    (void)WaitFor([&] { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0; }, 5000);
+    return window;
+}
+
+// Makes the window the one that takes the keyboard. Windows lets a process hand on the foreground only in
+// some cases, one of them while the user holds Alt: with Alt held down if asking alone is not enough.
+void Focus(HWND window) {
+    SetForegroundWindow(window);
+    if (WaitFor([&] { return GetForegroundWindow() == window; }, 500)) return;
+    INPUT alt[2] = {};
+    alt[0].type = alt[1].type = INPUT_KEYBOARD;
+    alt[0].ki.wVk = alt[1].ki.wVk = VK_MENU;
+    alt[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    (void)SendInput(1, &alt[0], sizeof(INPUT));
+    SetForegroundWindow(window);
+    (void)SendInput(1, &alt[1], sizeof(INPUT));
+    (void)WaitFor([&] { return GetForegroundWindow() == window; }, 2000);
+}
+
+// An open popup menu of the program: the system's menu window class.
+bool MenuOpen(const Tintavo& tintavo) {
+    HWND menu = nullptr;
+    while ((menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(menu, &owner);
+        if (IsWindowVisible(menu) && owner == tintavo.ProcessId()) return true;
+    }
+    return false;
+}
+
+// Opens a menu of the bar with Alt and its first letter, then chooses an item by its first letter.
+void Choose(const Tintavo& tintavo, HWND window, WORD menu, WORD item) {
+    Focus(window);
+    Type({VK_MENU, menu});
+    ASSERT_TRUE(WaitFor([&] { return MenuOpen(tintavo); }, 5000)) << "Alt+" << static_cast<char>(menu) << " opened no menu";
+    Type({item});
+}
+
+POINT ClientOrigin(HWND window) {
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    return origin;
+}
+
+// The main clock's client area lands at its design place (the window manager may place it first).
+void ExpectAtTheDesignPlace(HWND window) {
+    const UINT dpi = DpiOf(window);
+    const POINT design{ToPixels(kMainClientOrigin.x, dpi), ToPixels(kMainClientOrigin.y, dpi)};
+    POINT origin{};
+    (void)WaitFor(
+        [&] {
+            origin = ClientOrigin(window);
+            return origin.x == design.x && origin.y == design.y;
+        },
+        5000);
+    EXPECT_EQ(origin.x, design.x) << "at " << dpi << " dpi";
+    EXPECT_EQ(origin.y, design.y) << "at " << dpi << " dpi";
+}
+
+} // namespace
+
+TEST(OutsideTest, MainClockIsATopmostToolWindowKeyedInMagentaWithTheDesignSizeAtItsDpi) {
+    const Tintavo tintavo;
+    const HWND window = LoadedMainClock(tintavo);
+    ASSERT_NE(window, nullptr) << "no main clock window";
+
+    const LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
+    EXPECT_TRUE(exStyle & WS_EX_TOPMOST) << "not topmost";
+    EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW) << "not a tool window";
+    EXPECT_FALSE(exStyle & WS_EX_APPWINDOW) << "has a taskbar button";
+    EXPECT_TRUE(exStyle & WS_EX_LAYERED) << "not layered";
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(GetLayeredWindowAttributes(window, &key, &alpha, &flags));
+    EXPECT_TRUE(flags & LWA_COLORKEY) << "no colour key";
+    EXPECT_EQ(key, kKeyColor);
+
+    const UINT dpi = DpiOf(window);
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, ToPixels(kMainClient.cx, dpi)) << "at " << dpi << " dpi";
+    EXPECT_EQ(client.bottom, ToPixels(kMainClient.cy, dpi)) << "at " << dpi << " dpi";
+    ExpectAtTheDesignPlace(window);
+}
+
+// The local time is the runner's, or under Wine whatever TZ says (scripts/test.sh runs this test again
+// at hour 0 and in a coloured hour): the program and this test read the same clock.
+TEST(OutsideTimeTest, TheTimeLabelReadsNowAndTheBackgroundIsItsScheduledColorAfterTheFirstSecond) {
+    // Started early enough in the minute for the checks below to fall in the same minute.
+    (void)WaitFor([] { return LocalNow().wSecond <= 45; }, 16000);
+    const Tintavo tintavo;
+    const HWND window = LoadedMainClock(tintavo);
+    ASSERT_NE(window, nullptr) << "no main clock window";
+    const ULONGLONG loaded = GetTickCount64();
+    const UINT dpi = DpiOf(window);
+    const POINT spot{ToPixels(kBackgroundSpot.x, dpi), ToPixels(kBackgroundSpot.y, dpi)};
+    // The first picture (a window made layered is drawn anew: black until then).
+    COLORREF first = 0;
+    (void)WaitFor([&] { return (first = PixelOf(window, spot)) != RGB(0, 0, 0); }, 1000);
+    EXPECT_EQ(first, kLayoutColor) << "the background in the first second (0x00BBGGRR)";
+
+    // The label's text window: what a screen reader reads for the time.
+    const HWND label = FindWindowExW(window, nullptr, L"Static", nullptr);
+    ASSERT_NE(label, nullptr) << "the time label has no text window";
+    // Past the colour's first tick, and read within one minute, away from its turn.
+    (void)WaitFor([&] { return GetTickCount64() >= loaded + 2500; }, 3000);
+    SYSTEMTIME before{};
+    SYSTEMTIME after{};
+    std::wstring name;
+    COLORREF background = 0;
+    for (int attempt = 0; attempt < 3 && (attempt == 0 || before.wMinute != after.wMinute); ++attempt) {
+        (void)WaitFor([] { return LocalNow().wSecond >= 3 && LocalNow().wSecond <= 56; }, 10000);
+        before = LocalNow();
+        name = AccessibleName(label);
+        background = PixelOf(window, spot);
+        after = LocalNow();
+    }
+
+    const tintavo::TimeText now = tintavo::FormatTimeText(before.wHour, before.wMinute);
+    const std::string caption{now.Caption()};
+    std::printf("checked at %02u:%02u:%02u local time\n", static_cast<unsigned>(before.wHour),
+                static_cast<unsigned>(before.wMinute), static_cast<unsigned>(before.wSecond));
+    EXPECT_EQ(name, std::wstring(caption.begin(), caption.end()));
+    EXPECT_EQ(background, tintavo::ScheduleColor(now.Hour(), before.wMinute).value_or(kLayoutColor))
+        << "the background (0x00BBGGRR)";
+}
+
+TEST(OutsideTest, FileSmallFromTheKeyboardSwapsInTheCompactClockWhoseCloseBringsTheMainClockBackInPlace) {
+    const Tintavo tintavo;
+    const HWND window = LoadedMainClock(tintavo);
+    ASSERT_NE(window, nullptr) << "no main clock window";
+    // Moved aside first, so that coming back at the design place is the program's doing.
+    const POINT design = ClientOrigin(window);
+    SetWindowPos(window, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(WaitFor([&] { return ClientOrigin(window).x != design.x; }, 5000)) << "the clock cannot be moved";
+
+    ASSERT_NO_FATAL_FAILURE(Choose(tintavo, window, 'F', 'S'));
+    const HWND compact = tintavo.WaitForWindow(kCompactTitle, 5000);
+    ASSERT_NE(compact, nullptr) << "File > Small opened no compact clock";
+    EXPECT_TRUE(WaitFor([&] { return tintavo.Windows(kMainTitle).empty(); }, 5000)) << "the main clock stayed";
+
+    PostMessageW(compact, WM_SYSCOMMAND, SC_CLOSE, 0);
+    const HWND back = LoadedMainClock(tintavo);
+    ASSERT_NE(back, nullptr) << "closing the compact clock brought no main clock back";
+    ExpectAtTheDesignPlace(back);
+    EXPECT_TRUE(WaitFor([&] { return tintavo.Windows(kCompactTitle).empty(); }, 5000)) << "the compact clock stayed";
+}
+
+TEST(OutsideTest, FileCloseFromTheKeyboardWithBothAboutWindowsOpenEndsTheProgramWithExitCodeZeroLeavingNoWindow) {
+    const Tintavo tintavo;
+    const HWND window = LoadedMainClock(tintavo);
+    ASSERT_NE(window, nullptr) << "no main clock window";
+    for (const auto& [letter, title] : {std::pair{'T', kClockAboutTitle}, std::pair{'Z', kMakerAboutTitle}}) {
+        ASSERT_NO_FATAL_FAILURE(Choose(tintavo, window, 'A', letter));
+        const HWND about = tintavo.WaitForWindow(title, 5000);
+        ASSERT_NE(about, nullptr) << "About > " << letter << " opened no window";
+        // A new window takes the foreground (under openbox a moment after it shows): before the next keys.
+        (void)WaitFor([&] { return GetForegroundWindow() == about; }, 2000);
+    }
+
+    ASSERT_NO_FATAL_FAILURE(Choose(tintavo, window, 'F', 'C'));
+    ASSERT_TRUE(tintavo.Ended(10000)) << "still running 10 s after File > Close";
+    EXPECT_EQ(tintavo.ExitCode(), 0u);
+    // Nor does one come up afterwards (from a copy the program would start on its way out, say).
+    HWND left = nullptr;
+    (void)WaitFor(
+        [&] {
+            for (const wchar_t* title : kAllTitles)
+                if ((left = FindWindowW(nullptr, title)) != nullptr) return true;
+            return false;
+        },
+        2000);
+    EXPECT_EQ(left, nullptr) << "a window left behind";
+}
