@@ -192,10 +192,16 @@ private:
     PROCESS_INFORMATION process_{};
 };
 
-// The main clock once it is set up: layered, which it is made last, after its first paint.
+// The main clock once it is set up: its colour key, which it is given last, after its first paint (the
+// layered style comes a moment before the key).
 HWND LoadedMainClock(const Tintavo& tintavo) {
     const HWND window = tintavo.WaitForWindow(kMainTitle);
-    (void)WaitFor([&] { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0; }, 5000);
+    (void)WaitFor(
+        [&] {
+            DWORD flags = 0;
+            return GetLayeredWindowAttributes(window, nullptr, nullptr, &flags) != FALSE;
+        },
+        5000);
     return window;
 }
 
