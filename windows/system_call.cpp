@@ -13,7 +13,7 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
     const UINT length = GetSystemDirectoryW(path, MAX_PATH);
     if (length == 0 || length + 1 + std::wcslen(name) >= MAX_PATH) return nullptr;
     path[length] = L'\\';
-    std::wcscpy(path + length + 1, name);
+    (void)wcscpy_s(path + length + 1, MAX_PATH - 1 - length, name);
     return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
