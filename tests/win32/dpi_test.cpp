@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <string_view>
 #include <utility>
 
 namespace tintavo {
@@ -88,6 +90,17 @@ TEST_F(DpiTest, AMoveToAMonitorOfAnotherDpiTakesTheSuggestedPlaceWithinReachAndT
     GetWindowRect(form.Handle(), &after);
     EXPECT_EQ(after.left, work.left);
     EXPECT_EQ(after.top, work.top);
+}
+
+// The tests carry the program's manifest (windows_tests.rc): they run per-monitor v2 aware where Windows
+// knows it, and Windows tells them its real version, as it tells the program.
+TEST(TestProcess, RunsWithTheProgramsManifest) {
+    wchar_t setting[64] = {};
+    ASSERT_TRUE(QueryActCtxSettingsW(0, nullptr, L"http://schemas.microsoft.com/SMI/2016/WindowsSettings",
+                                     L"dpiAwareness", setting, std::size(setting), nullptr));
+    EXPECT_TRUE(std::wstring_view{setting}.starts_with(L"PerMonitorV2")) << setting;
+    // Wine 8 does not match its context with per-monitor v2's: the awareness is what v1 and v2 share.
+    EXPECT_EQ(GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext()), DPI_AWARENESS_PER_MONITOR_AWARE);
 }
 
 } // namespace

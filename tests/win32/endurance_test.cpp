@@ -223,12 +223,14 @@ protected:
         const int minuteOfDay = minutesRun_++ % (24 * 60);
         const Color before = LoadedClock().BackColor();
         RunMinute(minuteOfDay);
+        // Windows' text and theme services allocate lazily for each window as windows come and go: heap
+        // growth is a level above every one reached since the warm-up began.
+        const std::size_t heap = HeapBytesInUse();
         if (before_) { // a leak per tick, paint or colour change shows at once, not only after days
             gdiChanges_ += GdiObjectCount() != before_->gdiObjects;
-            const std::size_t heap = HeapBytesInUse();
-            heapGrowths_ += heap > heapBytes_;
-            heapBytes_ = heap;
+            heapGrowths_ += heap > heapHighest_;
         }
+        heapHighest_ = (std::max)(heapHighest_, heap);
         for (const Expected& known : kKnownMinutes) {
             if (known.minuteOfDay != minuteOfDay) continue;
             ++checked_;
@@ -241,7 +243,7 @@ protected:
     int minutesRun_ = 0;
     int checked_ = 0;
     const Holdings* before_ = nullptr; // after the warm-up
-    std::size_t heapBytes_ = 0;        // after the last minute
+    std::size_t heapHighest_ = 0;      // after any minute so far
     int gdiChanges_ = 0, heapGrowths_ = 0;
 };
 
@@ -265,7 +267,6 @@ TEST_F(EnduranceTest, ADayOfTicksAndTwoHundredSwitchesLeaveNothingBehind) {
     EXPECT_EQ(TimersTicking(1500), mainTimers());
     const Holdings before = Now();
     before_ = &before;
-    heapBytes_ = before.heapBytes;
     for (int round = 0; round < kRounds && !HasFatalFailure(); ++round) {
         const int minutes = (round + 1) * kDays * 24 * 60 / kRounds - round * kDays * 24 * 60 / kRounds;
         Round(round, minutes);
@@ -275,7 +276,7 @@ TEST_F(EnduranceTest, ADayOfTicksAndTwoHundredSwitchesLeaveNothingBehind) {
     EXPECT_EQ(checked_, kDays * static_cast<int>(std::size(kKnownMinutes)));
 
     const Holdings after = Now();
-    std::printf("GDI objects %d -> %d, windows %d -> %d, heap bytes %zu -> %zu (more after %d minutes), "
+    std::printf("GDI objects %d -> %d, windows %d -> %d, heap bytes %zu -> %zu (new high after %d minutes), "
                 "committed %zu -> %zu; %llu ms\n",
                 before.gdiObjects, after.gdiObjects, before.windows, after.windows, before.heapBytes,
                 after.heapBytes, heapGrowths_, before.committedBytes, after.committedBytes,
@@ -283,7 +284,7 @@ TEST_F(EnduranceTest, ADayOfTicksAndTwoHundredSwitchesLeaveNothingBehind) {
     EXPECT_GT(before.gdiObjects, 0); // the count works: the clock's fonts at least
     EXPECT_EQ(after.gdiObjects, before.gdiObjects);
     EXPECT_EQ(gdiChanges_, 0) << "minutes with another number of GDI objects";
-    EXPECT_LE(heapGrowths_, 2) << "minutes after which more of the heap was in use"; // Wine's own, seen once
+    EXPECT_LE(heapGrowths_, 2) << "minutes after which more of the heap was in use than ever before";
     EXPECT_EQ(after.windows, before.windows);
     EXPECT_LE(after.heapBytes, before.heapBytes + std::size_t{16} * 1024);
     EXPECT_LE(after.committedBytes, before.committedBytes + std::size_t{256} * 1024);
