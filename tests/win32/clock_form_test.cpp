@@ -9,20 +9,21 @@
 namespace tintavo {
 namespace {
 
-using testing::kColorTimer;
-using testing::kTimeTimer;
-using testing::now;
-using testing::PumpUntil;
-using testing::QuitPosted;
-using testing::ScreenClientRect;
-using testing::Tick;
-using testing::TicksOf;
-using testing::TimerTicks;
+using test_support::kColorTimer;
+using test_support::kMainClockOrigin;
+using test_support::kTimeTimer;
+using test_support::now;
+using test_support::PumpUntil;
+using test_support::QuitPosted;
+using test_support::ScreenClientRect;
+using test_support::Tick;
+using test_support::TicksOf;
+using test_support::TimerTicks;
 
 constexpr Color kWhite = 0x00FFFFFF;
 constexpr Color kRed = 0x000000FF;
 
-class ClockFormTest : public testing::WindowTest {
+class ClockFormTest : public test_support::WindowTest {
 protected:
     static std::wstring Title(HWND window) {
         wchar_t title[64] = {};
@@ -47,8 +48,8 @@ TEST_F(ClockFormTest, MainClockOpensInItsLayoutWithTheTimeSampledButNotYetShown)
     ASSERT_TRUE(form.IsLoaded());
     EXPECT_EQ(Title(form.Handle()), L"ZuziradOdor Digital Tintavo");
     const RECT client = ScreenClientRect(form.Handle());
-    EXPECT_EQ(client.left, 288);
-    EXPECT_EQ(client.top, 191);
+    EXPECT_EQ(client.left, kMainClockOrigin.x);
+    EXPECT_EQ(client.top, kMainClockOrigin.y);
     EXPECT_EQ(client.right - client.left, 250);
     EXPECT_EQ(client.bottom - client.top, 129);
     EXPECT_NE(GetMenu(form.Handle()), nullptr);
@@ -72,7 +73,7 @@ LRESULT CALLBACK WithoutLayered(HWND window, UINT message, WPARAM wParam, LPARAM
     return CallWindowProcW(formProc, window, message, wParam, lParam);
 }
 LRESULT CALLBACK RefuseLayered(int code, WPARAM wParam, LPARAM lParam) {
-    if (const HWND main = testing::MainClockCreated(code, wParam, lParam)) {
+    if (const HWND main = test_support::MainClockCreated(code, wParam, lParam)) {
         formProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WithoutLayered)));
     }
@@ -213,8 +214,8 @@ TEST_F(ClockFormTest, ReloadingStartsAgainFromTheLayout) {
     EXPECT_EQ(form.BackColor(), kWhite);
     EXPECT_EQ(form.TimeLabel().Caption(), L"");
     const RECT client = ScreenClientRect(form.Handle());
-    EXPECT_EQ(client.left, 288);
-    EXPECT_EQ(client.top, 191);
+    EXPECT_EQ(client.left, kMainClockOrigin.x);
+    EXPECT_EQ(client.top, kMainClockOrigin.y);
     ExpectDesktopBehaviours(form.Handle());
 }
 
