@@ -1,5 +1,5 @@
 // Tests of the form layer's lifecycle on real windows: the first show, unload and load again, the end of
-// the message loop and the close box.
+// the message loop, the close box, and a form that goes while its window is loaded.
 #include "windows/form/form.h"
 
 #include "form_test_support.h"
@@ -68,6 +68,28 @@ TEST_F(FormTest, TheCloseBoxUnloads) {
     test_support::CloseBox(form);
     EXPECT_TRUE(PumpUntil([&] { return !form.IsLoaded(); }, 1000));
     EXPECT_EQ(form.unloads, 1);
+}
+
+// In front of a form's window procedure: what the window holds for the form when it is destroyed.
+WNDPROC formProc = nullptr;
+LONG_PTR formOnDestroy = -1;
+LRESULT CALLBACK NoteDestroy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) formOnDestroy = GetWindowLongPtrW(window, GWLP_USERDATA);
+    return CallWindowProcW(formProc, window, message, wParam, lParam);
+}
+
+TEST_F(FormTest, AFormDestroyedWhileLoadedDestroysItsWindowAndLeavesNoPointerToItOnIt) {
+    HWND window = nullptr;
+    {
+        test_support::ProbeForm scoped;
+        scoped.Show();
+        window = scoped.Handle();
+        formProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NoteDestroy)));
+    }
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(formOnDestroy, 0); // its last messages go to the system's handling, not to a form half gone
+    EXPECT_EQ(Form::LoadedCount(), 1); // the fixture's
 }
 
 } // namespace

@@ -12,6 +12,7 @@ namespace tintavo {
 namespace {
 
 using test_support::AccessibleTexts;
+using test_support::PixelOf;
 
 using TextWindowTest = test_support::ProbeFormTest;
 
@@ -23,6 +24,19 @@ TEST_F(TextWindowTest, ScreenReadersReadALabelAsShownAndNothingOfAHiddenOne) {
     form.label.SetVisible(false);
     EXPECT_TRUE(AccessibleTexts(form.Handle()).empty());
     CoUninitialize();
+}
+
+// The form paints every pixel: a label in the background's own colour leaves its whole rectangle in that
+// colour, also once every window has been drawn anew, as when the form is uncovered.
+TEST_F(TextWindowTest, NeverDrawsOverTheForm) {
+    form.SetBackColor(0x0000FF00);
+    form.label.SetForeColor(0x0000FF00);
+    RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    int other = 0;
+    for (int y = 10; y < 30; ++y)
+        for (int x = 10; x < 60; ++x)
+            other += PixelOf(form.Handle(), x, y) != RGB(0, 255, 0);
+    EXPECT_EQ(other, 0);
 }
 
 // A form of the test's own with a label in a frame, as the About windows have.
