@@ -15,7 +15,7 @@ using test_support::kTimeTimer;
 using test_support::now;
 using test_support::PumpUntil;
 using test_support::QuitPosted;
-using test_support::ScreenClientRect;
+using test_support::ShownPlaces;
 using test_support::Tick;
 using test_support::TicksOf;
 using test_support::TimerTicks;
@@ -44,10 +44,11 @@ protected:
 
 TEST_F(ClockFormTest, MainClockOpensInItsLayoutWithTheTimeSampledButNotYetShown) {
     MainClockForm& form = frmMain();
+    const ShownPlaces shown;
     form.Show();
     ASSERT_TRUE(form.IsLoaded());
     EXPECT_EQ(Title(form.Handle()), L"ZuziradOdor Digital Tintavo");
-    const RECT client = ScreenClientRect(form.Handle());
+    const RECT client = shown.ClientRect(form.Handle());
     EXPECT_EQ(client.left, kMainClockOrigin.x);
     EXPECT_EQ(client.top, kMainClockOrigin.y);
     EXPECT_EQ(client.right - client.left, 250);
@@ -147,10 +148,11 @@ TEST_F(ClockFormTest, HalfPastNoonShowsPmAndTheHalfHourShade) {
 
 TEST_F(ClockFormTest, CompactClockOpensInItsLayoutAtTheDefaultPlace) {
     CompactClockForm& form = Form3();
+    const ShownPlaces shown;
     form.Show();
     ASSERT_TRUE(form.IsLoaded());
     EXPECT_EQ(Title(form.Handle()), L"Quorvin Clock");
-    const RECT client = ScreenClientRect(form.Handle());
+    const RECT client = shown.ClientRect(form.Handle());
     EXPECT_EQ(client.right - client.left, 82); // below the system's minimum tracking width
     EXPECT_EQ(client.bottom - client.top, 30);
     EXPECT_EQ(GetMenu(form.Handle()), nullptr);
@@ -210,10 +212,11 @@ TEST_F(ClockFormTest, ReloadingStartsAgainFromTheLayout) {
     SetWindowPos(form.Handle(), nullptr, moved.left + 40, moved.top + 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 
     form.UnloadWindow();
+    const ShownPlaces shown;
     form.Show();
     EXPECT_EQ(form.BackColor(), kWhite);
     EXPECT_EQ(form.TimeLabel().Caption(), L"");
-    const RECT client = ScreenClientRect(form.Handle());
+    const RECT client = shown.ClientRect(form.Handle());
     EXPECT_EQ(client.left, kMainClockOrigin.x);
     EXPECT_EQ(client.top, kMainClockOrigin.y);
     ExpectDesktopBehaviours(form.Handle());

@@ -19,6 +19,7 @@ using test_support::kMainClockOrigin;
 using test_support::PumpUntil;
 using test_support::QuitPosted;
 using test_support::ScreenClientRect;
+using test_support::ShownPlaces;
 
 // Stands in for the colour dialog: answers OK with a colour, or Cancel, and notes what it was shown.
 struct ColorPromptScript {
@@ -336,11 +337,12 @@ TEST_F(FormsTest, ClosingTheCompactClockBringsTheMainClockBackFromItsLayout) {
                  SWP_NOSIZE | SWP_NOZORDER);
 
     Choose(L"File", L"Small");
+    const ShownPlaces shown;
     CloseBox(Form3());
     EXPECT_FALSE(Form3().IsLoaded());
     ASSERT_TRUE(frmMain().IsLoaded());
     EXPECT_FALSE(QuitPosted());
-    const RECT client = ScreenClientRect(frmMain().Handle());
+    const RECT client = shown.ClientRect(frmMain().Handle());
     EXPECT_EQ(client.left, kMainClockOrigin.x);
     EXPECT_EQ(client.top, kMainClockOrigin.y);
     EXPECT_EQ(frmMain().BackColor(), 0x00FFFFFFu);

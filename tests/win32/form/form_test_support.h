@@ -94,6 +94,38 @@ inline RECT ScreenClientRect(HWND window) {
     return client;
 }
 
+// The client areas of the windows shown while it lives, each as it was when the window was shown: where
+// the program put it. A window manager may move a window once it is on the screen (openbox now and then
+// puts a new one at (0, 0)), and Wine moves the window with it; that is not the program's to control.
+class ShownPlaces {
+public:
+    ShownPlaces() : hook_{SetWindowsHookExW(WH_CALLWNDPROC, &Record, nullptr, GetCurrentThreadId())} {
+        Places().clear();
+    }
+    ~ShownPlaces() { UnhookWindowsHookEx(hook_); }
+    ShownPlaces(const ShownPlaces&) = delete;
+    ShownPlaces& operator=(const ShownPlaces&) = delete;
+
+    // Empty for a window not shown meanwhile.
+    RECT ClientRect(HWND window) const {
+        const auto found = Places().find(window);
+        return found == Places().end() ? RECT{} : found->second;
+    }
+
+private:
+    static std::map<HWND, RECT>& Places() {
+        static std::map<HWND, RECT> places;
+        return places;
+    }
+    static LRESULT CALLBACK Record(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && sent->message == WM_SHOWWINDOW && sent->wParam)
+            Places().insert_or_assign(sent->hwnd, ScreenClientRect(sent->hwnd));
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    HHOOK hook_;
+};
+
 // What a screen reader reads from a window: the names of the client objects of its visible child windows,
 // in alphabetical order. mingw-w64 exports IID_IAccessible as code, not data: its value, spelled out.
 inline std::vector<std::wstring> AccessibleTexts(HWND window) {
