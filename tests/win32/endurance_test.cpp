@@ -24,20 +24,21 @@
 namespace tintavo {
 namespace {
 
-using testing::Choose;
-using testing::kBlinkTimer;
-using testing::kColorTimer;
-using testing::kTimeTimer;
-using testing::now;
-using testing::QuitPosted;
-using testing::RunPending;
-using testing::Tick;
-using testing::TimerTicks;
+using test_support::Choose;
+using test_support::CloseBox;
+using test_support::kBlinkTimer;
+using test_support::kColorTimer;
+using test_support::kTimeTimer;
+using test_support::now;
+using test_support::QuitPosted;
+using test_support::RunPending;
+using test_support::Tick;
+using test_support::TimerTicks;
 
 // The timers that tick in the next ms milliseconds, by window and id, while messages run.
 std::set<std::pair<HWND, UINT_PTR>> TimersTicking(DWORD ms) {
     TimerTicks().clear();
-    testing::PumpUntil([] { return false; }, ms);
+    test_support::PumpUntil([] { return false; }, ms);
     std::set<std::pair<HWND, UINT_PTR>> ticking;
     for (const auto& [timer, ticks] : TimerTicks())
         ticking.insert(timer);
@@ -128,8 +129,6 @@ bool AlternatingPrompt(CHOOSECOLORW& dialog) {
     return true;
 }
 
-void CloseBox(const Form& form) { SendMessageW(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }
-
 ClockForm& LoadedClock() {
     if (frmMain().IsLoaded()) return frmMain();
     return Form3();
@@ -173,15 +172,11 @@ Holdings Now() {
     return {GdiObjectCount(), ThreadWindowCount(), HeapBytesInUse(), CommittedBytes()};
 }
 
-class EnduranceTest : public testing::MainClockTest {
+class EnduranceTest : public test_support::MainClockTest {
 protected:
     void SetUp() override {
         CommonDialog::UsePrompt(&AlternatingPrompt);
         MainClockTest::SetUp();
-    }
-    void TearDown() override {
-        CommonDialog::UsePrompt(nullptr);
-        MainClockTest::TearDown();
     }
 
     // One round: minutes on the main clock with the round's other commands, Small, minutes on the
@@ -384,7 +379,7 @@ void RunCommand(Command command) {
 
 // Posts a command to run in whatever pump takes it first: the one a clock window's load runs while
 // switching, if a switch comes next.
-void PostCommand(const testing::ActionWindow& actions, Command command) {
+void PostCommand(const test_support::ActionWindow& actions, Command command) {
     actions.Post([](LPARAM which) { RunCommand(static_cast<Command>(which)); }, command);
 }
 

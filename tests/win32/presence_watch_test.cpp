@@ -19,12 +19,12 @@ namespace tintavo {
 namespace {
 
 using desktop::PresenceEvent;
-using testing::kBlinkTimer;
-using testing::kTimeTimer;
-using testing::now;
-using testing::PumpUntil;
-using testing::TicksOf;
-using testing::TimerTicks;
+using test_support::kBlinkTimer;
+using test_support::kTimeTimer;
+using test_support::now;
+using test_support::PumpUntil;
+using test_support::TicksOf;
+using test_support::TimerTicks;
 
 DWORD OwnSession() {
     DWORD session = 0;
@@ -149,7 +149,7 @@ constexpr PresenceWatch::Registrar kCountingRegistrar{
     [] { return registrations.servicesReady; },
 };
 
-class PresenceWatchTest : public testing::WindowTest {
+class PresenceWatchTest : public test_support::WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
@@ -218,7 +218,7 @@ TEST_F(PresenceWatchTest, WithoutPresenceEveryClockPausesAndPresenceBackShowsThe
     SendSessionEvent(main, WTS_SESSION_LOCK);
     EXPECT_TRUE(NoTimer(main));
     EXPECT_TRUE(NoTimer(compact));
-    testing::RunPending();
+    test_support::RunPending();
     EXPECT_FALSE(frmMain().ColorTimerEnabled());
 
     // The time moves on and is even set, an unattended wake and a display change come: nothing shows until

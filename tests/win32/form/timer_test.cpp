@@ -2,17 +2,17 @@
 // created again.
 #include "windows/form/timer.h"
 
-#include "window_test_support.h"
+#include "form_test_support.h"
 
 #include <gtest/gtest.h>
 
 namespace tintavo {
 namespace {
 
-using testing::ProbeForm;
-using testing::PumpUntil;
-using testing::TicksOf;
-using testing::TimerTicks;
+using test_support::ProbeForm;
+using test_support::PumpUntil;
+using test_support::TicksOf;
+using test_support::TimerTicks;
 
 // Creates the system timers, counting the calls, and refuses the first ones asked for, as a system out of
 // timers would.
@@ -26,7 +26,7 @@ UINT_PTR CountingCreator(HWND window, UINT_PTR id, UINT intervalMs) {
     return SetTimer(window, id, intervalMs, nullptr);
 }
 
-using TimerTest = testing::ProbeFormTest;
+using TimerTest = test_support::ProbeFormTest;
 
 TEST_F(TimerTest, ARunningTimerKeepsItsCountdownWhenEnabledAgain) {
     creates = 0;
@@ -37,7 +37,6 @@ TEST_F(TimerTest, ARunningTimerKeepsItsCountdownWhenEnabledAgain) {
     // Nor does making sure they tick create either anew, a moment after their last ticks.
     form.fast.KeepTicking();
     form.slow.KeepTicking();
-    Timer::UseCreator(nullptr);
     EXPECT_EQ(creates, 1);
 }
 
@@ -72,7 +71,6 @@ TEST_F(TimerTest, ARefusedTimerIsNotTakenForRunningAndALostOneIsCreatedAgain) {
     const UINT_PTR reference = SetTimer(nullptr, 0, 10, nullptr); // as fast as the fast timer
     EXPECT_TRUE(PumpUntil([&] { return TicksOf(nullptr, reference) >= 5; }, 1000));
     KillTimer(nullptr, reference);
-    Timer::UseCreator(nullptr);
     EXPECT_EQ(TicksOf(form.Handle(), ProbeForm::kFastTimer), 0);
 }
 

@@ -1,9 +1,9 @@
-// Tests of the designer's units at each DPI, and of a window moved to a monitor of another DPI.
+// Tests of the designer's units at each DPI.
 #include "windows/form/dpi.h"
 
-#include "window_test_support.h"
-
 #include <gtest/gtest.h>
+
+#include <windows.h>
 
 #include <iterator>
 #include <string_view>
@@ -11,8 +11,6 @@
 
 namespace tintavo {
 namespace {
-
-using DpiTest = testing::WindowTest;
 
 // Designed sizes in pixels at each DPI, as MulDiv rounds (half away from zero): the main clock's and
 // the maker's name.
@@ -29,9 +27,8 @@ struct Scaled {
     {144, {375, 194}, {36, 60, 338, 122}, {119, 53, 252, 90}, -60, -20},
     {192, {500, 258}, {48, 80, 450, 162}, {158, 70, 336, 120}, -80, -26},
 };
-constexpr const Scaled& kAt144 = kScaled[2];
 
-TEST_F(DpiTest, TwipsAndPointsBecomePixelsAtEachDpiAsMulDivRounds) {
+TEST(DpiTest, TwipsAndPointsBecomePixelsAtEachDpiAsMulDivRounds) {
     for (const Scaled& c : kScaled) {
         EXPECT_EQ(TwipsToPixels(3750, c.dpi), c.client.cx) << c.dpi;
         EXPECT_EQ(TwipsToPixels(1935, c.dpi), c.client.cy) << c.dpi;
@@ -49,50 +46,7 @@ TEST_F(DpiTest, TwipsAndPointsBecomePixelsAtEachDpiAsMulDivRounds) {
     }
 }
 
-TEST_F(DpiTest, AMoveToAMonitorOfAnotherDpiTakesTheSuggestedPlaceWithinReachAndTheScaledDesign) {
-    MainClockForm& form = frmMain();
-    form.Show();
-    ASSERT_EQ(form.Dpi(), 96u);
-    RECT before{};
-    GetWindowRect(form.Handle(), &before);
-
-    // As Windows sends it when the window is dragged onto a 144-dpi monitor: the suggested rectangle
-    // scales the whole window, although the caption and menu bar do not scale in proportion.
-    const RECT suggested{before.left + 10, before.top + 20,
-                         before.left + 10 + (before.right - before.left) * 3 / 2,
-                         before.top + 20 + (before.bottom - before.top) * 3 / 2};
-    SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
-    RECT after{};
-    GetWindowRect(form.Handle(), &after);
-    EXPECT_EQ(after.left, suggested.left);
-    EXPECT_EQ(after.top, suggested.top);
-    RECT client{};
-    GetClientRect(form.Handle(), &client);
-    EXPECT_EQ(client.right, kAt144.client.cx);
-    EXPECT_EQ(client.bottom, kAt144.client.cy);
-    const RECT label = form.TimeLabel().Bounds();
-    EXPECT_TRUE(EqualRect(&label, &kAt144.label));
-    LOGFONTW font{};
-    ASSERT_TRUE(GetObjectW(form.TimeLabel().Font(), sizeof font, &font));
-    EXPECT_EQ(font.lfHeight, kAt144.font);
-
-    // The size a move back would take, asked before the move: exactly the design at 96 dpi again.
-    SIZE size{};
-    ASSERT_TRUE(SendMessageW(form.Handle(), WM_GETDPISCALEDSIZE, 96, reinterpret_cast<LPARAM>(&size)));
-    EXPECT_EQ(size.cx, before.right - before.left);
-    EXPECT_EQ(size.cy, before.bottom - before.top);
-
-    // A suggested place off every monitor (one gone meanwhile, say): the window comes back within reach.
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const RECT away{-3000, -2000, -3000 + size.cx, -2000 + size.cy};
-    SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&away));
-    GetWindowRect(form.Handle(), &after);
-    EXPECT_EQ(after.left, work.left);
-    EXPECT_EQ(after.top, work.top);
-}
-
-// The tests carry the program's manifest (windows_tests.rc): they run per-monitor v2 aware where Windows
+// The tests carry the program's manifest (test_manifests.rc): they run per-monitor v2 aware where Windows
 // knows it, and Windows tells them its real version, as it tells the program.
 TEST(TestProcess, RunsWithTheProgramsManifest) {
     wchar_t setting[64] = {};
