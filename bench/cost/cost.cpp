@@ -3,10 +3,13 @@
 // session as locked, as Windows does when the user locks it, and prints the figures again. A figure, not
 // a check: it exits 0 whatever the figures are, and 1 when it could not measure.
 //   tintavo_cost.exe [SECONDS]     (each period, default 60)
+#include "tools/process_windows.h"
+
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
+#include <vector>
 
 namespace {
 
@@ -61,26 +64,11 @@ public:
     // Waits up to 30 s for a visible top-level window of the program (with this title, if given).
     bool WaitForWindow(const wchar_t* title) {
         for (int i = 0; i < 300 && !window_; ++i) {
-            struct Search {
-                DWORD processId;
-                const wchar_t* title;
-                HWND found;
-            } search{process_.dwProcessId, title, nullptr};
-            EnumWindows(
-                [](HWND window, LPARAM lParam) -> BOOL {
-                    auto& s = *reinterpret_cast<Search*>(lParam);
-                    DWORD owner = 0;
-                    GetWindowThreadProcessId(window, &owner);
-                    wchar_t text[64] = {};
-                    GetWindowTextW(window, text, 64);
-                    if (owner != s.processId || !IsWindowVisible(window) || (s.title && wcscmp(text, s.title) != 0))
-                        return TRUE;
-                    s.found = window;
-                    return FALSE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            window_ = search.found;
-            if (!window_) Sleep(100);
+            const std::vector<HWND> found = tintavo::VisibleWindowsOf(process_.dwProcessId, title);
+            if (found.empty())
+                Sleep(100);
+            else
+                window_ = found.front();
         }
         if (!window_) (void)std::fprintf(stderr, "cost: no window of %s\n", exe_);
         return window_ != nullptr;

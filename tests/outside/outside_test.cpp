@@ -3,6 +3,7 @@
 // screen reader's name for the time, keys typed through the input queue, the exit code).
 #include "clock/color_schedule.h"
 #include "clock/time_text.h"
+#include "tools/process_windows.h"
 
 #include <windows.h>
 
@@ -11,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cwchar>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -145,24 +145,7 @@ public:
 
     // The program's visible top-level windows of this title.
     std::vector<HWND> Windows(const wchar_t* title) const {
-        struct Search {
-            DWORD processId;
-            const wchar_t* title;
-            std::vector<HWND> found;
-        } search{process_.dwProcessId, title, {}};
-        EnumWindows(
-            [](HWND window, LPARAM lParam) -> BOOL {
-                auto& s = *reinterpret_cast<Search*>(lParam);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                wchar_t text[64] = {};
-                GetWindowTextW(window, text, 64);
-                if (owner == s.processId && IsWindowVisible(window) && wcscmp(text, s.title) == 0)
-                    s.found.push_back(window);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.found;
+        return tintavo::VisibleWindowsOf(process_.dwProcessId, title);
     }
 
     // The one visible window of this title once it is there; null after the time is up.
