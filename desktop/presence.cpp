@@ -30,7 +30,6 @@ bool Presence::Apply(PresenceEvent event) {
         break;
     case PresenceEvent::Wake:
     case PresenceEvent::DisplaysChanged:
-    case PresenceEvent::ClockSet:
         break;
     }
     return Present() != before;

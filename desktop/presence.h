@@ -23,7 +23,6 @@ enum class PresenceEvent {
     // Nobody: these come as well with the screen dark and the session locked.
     Wake,            // any wake, also an unattended one (maintenance, updates, a wake timer)
     DisplaysChanged, // a monitor that sleeps may look unplugged
-    ClockSet,
 };
 
 // Presence holds while the display is on (or dimmed) and the session is unlocked and connected. Each cause

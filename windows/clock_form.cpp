@@ -17,7 +17,9 @@ TimeOfDay LocalTimeOfDay() {
 }
 
 ClockForm::ClockForm(const FormDesign& design, const Label::Design& timeLabel, std::span<const Menu> menuBar)
-    : Form{design, menuBar}, lblTime{*this, timeLabel} {}
+    : Form{design, menuBar}, lblTime{*this, timeLabel},
+      presence_{*this, HandlerTaking<bool>::Of<&ClockForm::PresenceTurned>(this),
+                Handler::Of<&ClockForm::TimeJumped>(this)} {}
 
 void ClockForm::Form_Load() {
     MakeVisible();
@@ -31,7 +33,6 @@ void ClockForm::Form_Load() {
         RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
     }
     UpdateTimeText();
-    if (!PresenceWatch::Present()) Pause(); // loaded without presence: shown once presence is back
 }
 
 void ClockForm::Form_MouseDown(MouseButton button, int /*shift*/, float /*x*/, float /*y*/) {
@@ -62,18 +63,16 @@ void ClockForm::ReadTimeAndApplyColor() {
     if (const std::optional<Color> color = ScheduleColor(text_.Hour(), now.minute)) SetBackColor(*color);
 }
 
-void ClockForm::ClockChanged() {
-    // The clock was set or the computer slept: show the time and its colour at once, and make sure the
-    // timers tick (one that stopped ticking is created anew; a running one keeps its countdown). Without
-    // presence there is nothing to show; presence, once back, shows it.
-    if (!PresenceWatch::Present()) return;
+void ClockForm::TimeJumped() {
+    // Show the time and its colour at once, and make sure the timers tick (one that stopped ticking across
+    // sleep is created anew; a running one keeps its countdown).
     ShowTheMoment();
     for (Timer* timer : {&tmrTime, &tmrBlinker, &Timer1})
         timer->KeepTicking();
 }
 
-void ClockForm::PresenceTurned() {
-    if (PresenceWatch::Present())
+void ClockForm::PresenceTurned(bool present) {
+    if (present)
         Resume();
     else
         Pause();

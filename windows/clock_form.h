@@ -31,7 +31,6 @@ protected:
 
     void Form_Load() override;
     void Form_MouseDown(MouseButton button, int shift, float x, float y) override;
-    void ClockChanged() override;
 
     Label lblTime;
 
@@ -54,7 +53,9 @@ private:
         ShowTimeText();
     }
     // Presence turned: without it the clock pauses, and with it back the clock shows the moment.
-    void PresenceTurned();
+    void PresenceTurned(bool present);
+    // The clock was set or the computer woke, while there is presence.
+    void TimeJumped();
     // No timer runs, so nothing wakes the process without presence.
     void Pause();
     // The time and colour of this moment at once, then the timers as at load.
@@ -63,7 +64,7 @@ private:
     Timer tmrTime{*this, 10, true, Handler::Of<&ClockForm::tmrTime_Timer>(this)};
     Timer tmrBlinker{*this, 1000, true, Handler::Of<&ClockForm::tmrBlinker_Timer>(this)};
     Timer Timer1{*this, 1000, false, Handler::Of<&ClockForm::Timer1_Timer>(this)};
-    PresenceWatch presence_{*this, Handler::Of<&ClockForm::PresenceTurned>(this)};
+    PresenceWatch presence_; // after the timers, so that a pause at load comes after their load
     TimeText text_;
 
     static inline ClockSource clock_ = &LocalTimeOfDay;

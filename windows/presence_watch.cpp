@@ -1,5 +1,5 @@
-// Presence for the clock windows: registrations, the system's messages as presence events, and telling the
-// clock windows.
+// Presence for the clock windows: registrations, the system's messages as presence events and time jumps,
+// and telling the clock windows.
 #include "windows/presence_watch.h"
 
 #include "windows/form/system_call.h"
@@ -74,17 +74,35 @@ std::optional<PresenceEvent> SessionEventOf(WPARAM event) {
     return std::nullopt; // a log-off, a change of remote control, a session made or ended
 }
 
+// The time jumped: the clock was set, or the computer woke from sleep.
+bool IsTimeJump(UINT message, WPARAM wParam) {
+    return message == WM_TIMECHANGE || (message == WM_POWERBROADCAST &&
+                                        (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND));
+}
+
 } // namespace
 
 void PresenceWatch::UseRegistrar(const Registrar* replacement) {
     registrar = replacement ? replacement : &kSystemRegistrar;
 }
 
-PresenceWatch::PresenceWatch(Form& owner, Handler onTurn) : Control{owner}, onTurn_{onTurn} {
+PresenceWatch::PresenceWatch(Form& owner, HandlerTaking<bool> onTurn, Handler onTimeJump)
+    : Control{owner}, onTurn_{onTurn}, onTimeJump_{onTimeJump} {
     watches_.Append(*this);
 }
 
 PresenceWatch::~PresenceWatch() { watches_.Remove(*this); }
+
+void PresenceWatch::ResetPresence() {
+    const bool wasPresent = presence_.Present();
+    presence_ = {};
+    if (!wasPresent) TellEveryWatch(true);
+}
+
+void PresenceWatch::TellEveryWatch(bool present) {
+    for (PresenceWatch& watch : watches_)
+        if (watch.owner_.IsLoaded()) watch.onTurn_(present);
+}
 
 const GUID& PresenceWatch::DisplaySetting(bool windows8OrLater) {
     // The display of the session the program runs in; before Windows 8 only the console's is told.
@@ -109,8 +127,6 @@ std::optional<PresenceEvent> PresenceWatch::EventOf(UINT message, WPARAM wParam,
     }
     case WM_DISPLAYCHANGE:
         return PresenceEvent::DisplaysChanged;
-    case WM_TIMECHANGE:
-        return PresenceEvent::ClockSet;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
@@ -132,6 +148,8 @@ void PresenceWatch::OnLoad(UINT /*dpi*/) {
     // Machines with Modern Standby tell the wakes only to windows registered for them (Windows 8 and later).
     suspendResume_ = registrar->registerSuspendResume(window, DEVICE_NOTIFY_WINDOW_HANDLE);
     RegisterSession();
+    // The form's controls made before the watch were just loaded as designed, as if there were presence.
+    if (!presence_.Present()) onTurn_(false);
 }
 
 void PresenceWatch::RegisterSession() {
@@ -179,11 +197,14 @@ bool PresenceWatch::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         return true;
     }
     const std::optional<PresenceEvent> event = EventOf(message, wParam, lParam);
-    if (event && presence_.Apply(*event)) {
-        for (PresenceWatch& watch : watches_)
-            if (watch.owner_.IsLoaded()) watch.onTurn_();
+    if (event && presence_.Apply(*event)) TellEveryWatch(presence_.Present());
+    if (IsTimeJump(message, wParam) && presence_.Present()) onTimeJump_();
+    if (message == WM_POWERBROADCAST) {
+        // https://learn.microsoft.com/windows/win32/power/wm-powerbroadcast
+        result = TRUE; // as documented for a window that processes it
+        return true;
     }
-    return false; // the form handles the message as well
+    return false; // the form handles the message as well (a press, a display change)
 }
 
 } // namespace tintavo

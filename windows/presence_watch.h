@@ -1,5 +1,6 @@
 // Presence for the clock windows: the system's display, session and power notifications, and the user's
-// presses, keys and menus, as presence events; the clock windows are told when presence turns.
+// presses, keys and menus, as presence events; the clock windows are told when presence turns, and when the
+// time jumped (the clock was set or the computer woke) while there is presence.
 #pragma once
 
 #include "desktop/presence.h"
@@ -31,11 +32,15 @@ public:
     };
     static void UseRegistrar(const Registrar* replacement);
 
-    // onTurn runs on the form of every loaded watch when presence turns.
-    PresenceWatch(Form& owner, Handler onTurn);
+    // onTurn runs on the form of every loaded watch when presence turns, told whether it is there; and on
+    // a form loaded without presence, at its load. onTimeJump runs on the watch's own form when the time
+    // jumped while there is presence (without it there is nothing to show: its return shows the moment).
+    PresenceWatch(Form& owner, HandlerTaking<bool> onTurn, Handler onTimeJump);
     ~PresenceWatch() override;
 
-    static bool Present() { return presence_.Present(); }
+    // Presence as at the program's start: there. The loaded watches are told if that is a turn. For tests,
+    // as presence is the program's and outlives any window.
+    static void ResetPresence();
 
     // The presence event a message of the form's window tells; none for any other message, another
     // session's event or a malformed notification.
@@ -50,8 +55,10 @@ private:
     void RegisterSession();
     void StopWaitingForSessionServices();
     static void CALLBACK SessionServicesReady(void* window, BOOLEAN timedOut);
+    static void TellEveryWatch(bool present);
 
-    Handler onTurn_;
+    HandlerTaking<bool> onTurn_;
+    Handler onTimeJump_;
     HPOWERNOTIFY display_ = nullptr;
     HPOWERNOTIFY suspendResume_ = nullptr;
     bool session_ = false;

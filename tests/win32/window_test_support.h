@@ -58,7 +58,7 @@ inline TimeOfDay TestClock() { return now; }
 
 // Every fixture's start and end: the test's clock at 18:09, and no window of the program left loaded (the
 // compact clock first, which brings the main clock back), then the layer's end; every seam back to the
-// system's, also after a test that failed midway.
+// system's and presence back as at the program's start, also after a test that failed midway.
 class WindowTest : public FormLayerTest {
 protected:
     void SetUp() override {
@@ -71,6 +71,7 @@ protected:
         frmMain().UnloadWindow();
         ClockForm::UseClock(&LocalTimeOfDay);
         PresenceWatch::UseRegistrar(nullptr);
+        PresenceWatch::ResetPresence();
         FormLayerTest::TearDown();
     }
 };

@@ -235,12 +235,6 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETTINGCHANGE:
         if (wParam == SPI_SETWORKAREA) KeepReachable();
         break;
-    case WM_TIMECHANGE:
-        ClockChanged();
-        return 0;
-    case WM_POWERBROADCAST:
-        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) ClockChanged();
-        return TRUE;
     case WM_QUERYENDSESSION:
         return TRUE; // nothing to save, nothing to ask
     case WM_ENDSESSION:

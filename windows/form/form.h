@@ -99,8 +99,6 @@ protected:
     virtual void Form_Unload(int& /*cancel*/) {}
     // shift: 1 Shift, 2 Ctrl, 4 Alt; x and y in the client area.
     virtual void Form_MouseDown(MouseButton /*button*/, int /*shift*/, float /*x*/, float /*y*/) {}
-    // The system clock was set, or the computer woke from sleep.
-    virtual void ClockChanged() {}
 
     // Makes the loaded window visible now, as a modeless window in its normal state, whatever show command
     // the program was started with; unlike Show, it neither loads nor brings the window to the front.

@@ -1,27 +1,31 @@
-// What a menu item or a timer runs: a member function of one object, called without arguments.
+// What a menu item, a timer or a control's notification runs: a member function of one object.
 #pragma once
 
 namespace tintavo {
 
 // Two pointers, copied freely; making or calling one never allocates. An empty handler does nothing.
-class Handler {
+// HandlerTaking<bool> calls a member that takes a bool; Handler, the usual one, a member without arguments.
+template <typename... Args> class HandlerTaking {
 public:
-    Handler() = default;
+    HandlerTaking() = default;
 
     // Handler::Of<&MainClockForm::font_Click>(this) calls this->font_Click().
-    template <auto Member, typename Object> static Handler Of(Object* object) {
-        return Handler{object, [](void* self) { (static_cast<Object*>(self)->*Member)(); }};
+    template <auto Member, typename Object> static HandlerTaking Of(Object* object) {
+        return HandlerTaking{
+            object, [](void* self, Args... args) { (static_cast<Object*>(self)->*Member)(args...); }};
     }
 
-    void operator()() const {
-        if (call_) call_(object_);
+    void operator()(Args... args) const {
+        if (call_) call_(object_, args...);
     }
 
 private:
-    Handler(void* object, void (*call)(void*)) : object_{object}, call_{call} {}
+    HandlerTaking(void* object, void (*call)(void*, Args...)) : object_{object}, call_{call} {}
 
     void* object_ = nullptr;
-    void (*call_)(void*) = nullptr;
+    void (*call_)(void*, Args...) = nullptr;
 };
+
+using Handler = HandlerTaking<>;
 
 } // namespace tintavo
