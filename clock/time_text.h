@@ -1,6 +1,7 @@
 // The clock's displayed time: the hour text and the minute text with its AM/PM suffix.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace tintavo {
@@ -15,6 +16,9 @@ struct TimeOfDay {
 // allocation, whatever the standard library's short-string limit.
 class TimeText {
 public:
+    // The longest caption, "12:30 PM": what a clock window's label must hold.
+    static constexpr std::size_t kLongest = 8;
+
     // "0" to "12", no leading zero; "" before the first refresh.
     std::string_view Hour() const { return {caption_, hourLength_}; }
     // Two digits, then " AM" or " PM"; "" before the first refresh.
@@ -24,7 +28,7 @@ public:
 
 private:
     friend TimeText FormatTimeText(int hour, int minute);
-    char caption_[8] = {':'}; // "12:30 PM" at the longest; no terminator
+    char caption_[kLongest] = {':'}; // no terminator
     unsigned char hourLength_ = 0;
     unsigned char length_ = 1;
 };

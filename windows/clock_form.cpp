@@ -50,8 +50,8 @@ void ClockForm::tmrBlinker_Timer() {
 }
 
 void ClockForm::ShowTimeText() {
-    const std::string_view caption = text_.Caption(); // ASCII, at most 8 characters
-    wchar_t wide[9] = {};
+    const std::string_view caption = text_.Caption(); // ASCII
+    wchar_t wide[TimeText::kLongest + 1] = {};
     std::copy(caption.begin(), caption.end(), wide);
     lblTime.SetCaption(wide);
 }

@@ -1,4 +1,4 @@
-// Layouts and handlers of the program's four windows.
+// Designs and handlers of the program's four windows.
 #include "windows/program_windows.h"
 
 namespace tintavo {
@@ -10,7 +10,7 @@ constexpr Color kCyan = 0x00FFFF00;
 constexpr Color kDialogText = SystemColor(COLOR_BTNTEXT);
 constexpr FontDesign kDialogFont{L"MS Sans Serif", 8}; // the classic dialog font
 
-// ---- Layouts, in twips and points as designed --------------------------------------------------------
+// ---- Designs, in twips and points --------------------------------------------------------------------
 
 const FormDesign kMainDesign{
     .caption = L"ZuziradOdor Digital Tintavo",

@@ -9,7 +9,9 @@
 
 namespace tintavo::desktop {
 
-// None (unknown) on a desktop with more monitors than the list holds.
+// None (unknown) on a desktop with more monitors than the list holds, and then no window is moved back
+// within reach. The list is fixed, so that reading it after a display change allocates nothing and cannot
+// fail; 32 is well beyond the monitors of a desktop, even a wall of screens.
 class DisplayMonitors {
 public:
     DisplayMonitors();

@@ -3,6 +3,7 @@
 #include "windows/form/common_dialog.h"
 
 #include "windows/form/resource_ids.h"
+#include "windows/form/rgb.h"
 #include "windows/form/system_call.h"
 
 namespace tintavo {

@@ -1,6 +1,8 @@
 // The controls a form paints: group frames, text labels and lines.
 #include "windows/form/controls.h"
 
+#include "windows/form/rgb.h"
+
 #include <algorithm>
 
 namespace tintavo {

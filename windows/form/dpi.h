@@ -1,5 +1,5 @@
 // Screen DPI and the designer's units. The DPI calls that Windows 10 added are looked up at run time with
-// a fallback to the screen DPI, so that the program still starts on Windows 7 and 8.1. Layouts are kept in
+// a fallback to the screen DPI, so that the program still starts on Windows 7 and 8.1. Designs are kept in
 // twips and points, as designed, and turned into pixels here, at each window's own DPI.
 #pragma once
 
@@ -25,7 +25,7 @@ int SystemMetric(int index, UINT dpi);
 
 } // namespace dpi
 
-// Layout units as designed: 1,440 twips to the inch.
+// Design units: 1,440 twips to the inch.
 struct TwipsPoint {
     int x, y;
 };

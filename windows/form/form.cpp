@@ -2,10 +2,9 @@
 // windows.
 #include "windows/form/form.h"
 
-#include "desktop/translucent_wnd.h"
-#include "desktop/win32/win32_window_manager.h"
 #include "windows/form/gdi.h"
 #include "windows/form/resource_ids.h"
+#include "windows/form/rgb.h"
 
 #include <windowsx.h>
 
@@ -33,8 +32,6 @@ ATOM RegisterFormClass(WNDPROC proc) {
 }
 
 } // namespace
-
-COLORREF ToRgb(Color color) { return MTranslucentWnd::TranslateColor(desktop::SystemWindowManager(), color); }
 
 Control::Control(Form& owner) : owner_{owner} { owner.Add(*this); }
 

@@ -17,9 +17,6 @@ namespace tintavo {
 class Form;
 using desktop::MouseButton;
 
-// The RGB value of a colour value, looking system colours up.
-COLORREF ToRgb(Color color);
-
 // Something a form owns and restores to its design values at every load. The form that owns it calls the
 // members below, in the order the controls were made, which is back to front; the control reaches the
 // form's window through owner_.

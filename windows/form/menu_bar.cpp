@@ -7,7 +7,8 @@ namespace tintavo {
 
 namespace {
 
-// Items are numbered across the whole bar, left to right, from here.
+// Items are numbered across the whole bar, left to right, from here: not 0, which is no command, and above
+// the standard dialog ids (IDOK 1 to IDCONTINUE 11), so that a WM_COMMAND of one is never taken for an item.
 constexpr UINT kFirstCommand = 100;
 
 } // namespace

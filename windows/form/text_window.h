@@ -14,7 +14,6 @@ public:
     // In front of the parent's text windows made before it; placed by Move.
     void Create(HWND parent, const wchar_t* text);
     void Forget() { window_ = nullptr; } // its parent destroys it
-    HWND Handle() const { return window_; }
     void SetText(const wchar_t* text) const;
     void SetVisible(bool visible) const; // a hidden text is not read out either
     void Move(const RECT& bounds) const;
