@@ -4,7 +4,7 @@
 # with a throwaway certificate made for this run. Fails unless the two dist/ folders hold the same bytes;
 # the signature verifies against the throwaway root; removing it gives back the other build's unsigned
 # exe; attaching the published signature to that exe gives the signed one; a changed byte breaks it; the
-# sums check; tools/check_dist.py finds the zip, the exe's version block and the winget and Scoop
+# sums check; tools/release/check_dist.py finds the zip, the exe's version block and the winget and Scoop
 # manifests sound (their schemas, the zip's hash, version.h's version and names, the release date); the
 # second copy, tagged v plus the version on its commit, is released; and a tag that is not the version
 # is refused.
@@ -90,13 +90,14 @@ osslsigncode attach-signature -sigin "$sig/p7s.pem" -CAfile "$keys/root.pem" -in
 cmp "$sig/attached.exe" "$signed" ||
     fail "the published signature attached to the unsigned exe does not give the signed exe"
 # One byte of code changed, in the middle of the first section.
-/usr/bin/python3 tools/change_code_byte.py "$signed" "$sig/changed.exe"
+/usr/bin/python3 tools/release/change_code_byte.py "$signed" "$sig/changed.exe"
 if osslsigncode verify -CAfile "$keys/root.pem" -in "$sig/changed.exe" >/dev/null 2>&1; then
     fail "the signature still verifies with a byte of code changed"
 fi
 
-/usr/bin/python3 tools/check_dist.py "$a/dist" --header windows/res/version.h --schemas tools/schemas \
-    --time "$SOURCE_DATE_EPOCH" || fail "the release's files or manifests are not sound (above)"
+/usr/bin/python3 tools/release/check_dist.py "$a/dist" --header windows/res/version.h \
+    --schemas tools/release/schemas --time "$SOURCE_DATE_EPOCH" ||
+    fail "the release's files or manifests are not sound (above)"
 
 # A tag that does not name the version stops the release before it builds anything.
 if (cd "$a" && TINTAVO_RELEASE_TAG=v0.0-not-this-version scripts/release.sh >"$workdir/tag.log" 2>&1); then

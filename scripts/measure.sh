@@ -3,7 +3,7 @@
 # session is locked: three programs side by side under Wine on one virtual display, over several rounds.
 #   visible  tintavo.exe as the user sees it
 #   paused   tintavo.exe told that the session is locked (WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, posted
-#            from outside by tools/post_message.exe once it has settled): its timers should stop
+#            from outside by tests/support/post_message.exe once it has settled): its timers should stop
 #   floor    tintavo_floor.exe (bench/floor: a bare tool window with a menu bar and the same 10 ms, 1 s
 #            and 1 s timers)
 #   scripts/measure.sh [rounds] [seconds per round]     (default 4 rounds of 30 s)
@@ -39,7 +39,7 @@ source scripts/wine-env.sh
 
 names=(visible paused floor)
 clock=build/win/windows/tintavo.exe floor=build/win/bench/floor/tintavo_floor.exe
-post_message=build/win/tools/post_message.exe
+post_message=build/win/tests/support/post_message.exe
 declare -A exes=([visible]=$clock [paused]=$clock [floor]=$floor)
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/tintavo-measure.XXXXXX")
 declare -A prefix pid

@@ -91,7 +91,7 @@ cmake --build --preset release -j "$(nproc 2>/dev/null || echo 2)"
 # Debian's Python throughout: its zlib compresses the zip, and the same bytes need the same compressor,
 # as they need the same compiler.
 mkdir "$build/unsigned"
-/usr/bin/python3 tools/fix_pe_checksum.py "$build/windows/tintavo.exe" "$build/unsigned/tintavo.exe"
+/usr/bin/python3 tools/release/fix_pe_checksum.py "$build/windows/tintavo.exe" "$build/unsigned/tintavo.exe"
 
 exe=$build/unsigned/tintavo.exe
 signature=()
@@ -115,9 +115,9 @@ if ((${#sign[@]})); then
     signature=(--signature "$build/signed/tintavo.exe.p7s")
 fi
 
-/usr/bin/python3 tools/make_release_zip.py --version "$version" --time "$SOURCE_DATE_EPOCH" \
+/usr/bin/python3 tools/release/make_release_zip.py --version "$version" --time "$SOURCE_DATE_EPOCH" \
     --exe "$exe" "${signature[@]}" --readme docs/ReadMe-Windows.txt --licence LICENSE --out dist
-/usr/bin/python3 tools/make_manifests.py --header windows/res/version.h --licence LICENSE \
+/usr/bin/python3 tools/release/make_manifests.py --header windows/res/version.h --licence LICENSE \
     --zip "dist/tintavo-$version-win64.zip" --time "$SOURCE_DATE_EPOCH" \
     --url "${TINTAVO_RELEASE_URL:-https://tintavo.test/releases/download/v{version}}" \
     --homepage "${TINTAVO_HOMEPAGE:-https://tintavo.test/}" --out dist

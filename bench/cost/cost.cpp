@@ -3,7 +3,7 @@
 // session as locked, as Windows does when the user locks it, and prints the figures again. A figure, not
 // a check: it exits 0 whatever the figures are, and 1 when it could not measure.
 //   tintavo_cost.exe [SECONDS]     (each period, default 60)
-#include "tools/process_windows.h"
+#include "tests/support/started_process.h"
 
 #include <windows.h>
 
@@ -33,38 +33,30 @@ Sample Take(HANDLE process) {
     return sample;
 }
 
-// One program run for the measurement, ended at the end.
+// One program run for the measurement, closed at the end.
 class Program {
 public:
-    explicit Program(const char* exe) : exe_{exe} {
-        wchar_t path[MAX_PATH] = {};
-        wchar_t commandLine[MAX_PATH + 2] = {};
-        if (MultiByteToWideChar(CP_UTF8, 0, exe, -1, path, MAX_PATH) == 0) return;
-        (void)_snwprintf_s(commandLine, _TRUNCATE, L"\"%ls\"", path);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        if (!CreateProcessW(path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_))
-            (void)std::fprintf(stderr, "cost: could not start %s (error %lu)\n", exe, GetLastError());
+    explicit Program(const char* exe) : exe_{exe}, process_{exe} {
+        if (!process_.Started())
+            (void)std::fprintf(stderr, "cost: could not start %s (error %lu)\n", exe, process_.StartError());
     }
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
     ~Program() {
-        if (!process_.hProcess) return;
+        // Closed as a user would; the process's owner ends it if it is still there after that.
         if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(process_.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(process_.hProcess, 1);
-        CloseHandle(process_.hThread);
-        CloseHandle(process_.hProcess);
+        (void)process_.Ended(5000);
     }
 
-    bool Started() const { return process_.hProcess != nullptr; }
-    HANDLE Handle() const { return process_.hProcess; }
-    DWORD Id() const { return process_.dwProcessId; }
+    bool Started() const { return process_.Started(); }
+    HANDLE Handle() const { return process_.Handle(); }
+    DWORD Id() const { return process_.Id(); }
     HWND Window() const { return window_; }
 
     // Waits up to 30 s for a visible top-level window of the program (with this title, if given).
     bool WaitForWindow(const wchar_t* title) {
         for (int i = 0; i < 300 && !window_; ++i) {
-            const std::vector<HWND> found = tintavo::VisibleWindowsOf(process_.dwProcessId, title);
+            const std::vector<HWND> found = process_.Windows(title);
             if (found.empty())
                 Sleep(100);
             else
@@ -76,7 +68,7 @@ public:
 
 private:
     const char* exe_;
-    PROCESS_INFORMATION process_{};
+    tintavo::StartedProcess process_;
     HWND window_ = nullptr;
 };
 

@@ -13,7 +13,7 @@ import pytest
 import tintavo_e2e as e2e
 
 REPO = pathlib.Path(__file__).resolve().parents[2]
-ICON_GENERATOR = REPO / "tools" / "make_icon.py"
+ICON_GENERATOR = REPO / "windows" / "res" / "make_icon.py"
 
 RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 IDI_APP = 1

@@ -26,8 +26,8 @@ def exe_path():
 def post_message(title, message, wparam, lparam):
     """Posts a window message to the window titled title from a process of the prefix's own (Wine never
     sends session, power or display messages); lparam may be "session", the session id of the prefix."""
-    run(["wine", str(REPO / "build" / "win" / "tools" / "post_message.exe"), title, hex(message), str(wparam),
-         str(lparam)], timeout=30)
+    exe = REPO / "build" / "win" / "tests" / "support" / "post_message.exe"
+    run(["wine", str(exe), title, hex(message), str(wparam), str(lparam)], timeout=30)
 
 
 def cpu_and_wakeups(pid):

@@ -3,7 +3,7 @@
 // screen reader's name for the time, keys typed through the input queue, the exit code).
 #include "clock/color_schedule.h"
 #include "clock/time_text.h"
-#include "tools/process_windows.h"
+#include "tests/support/started_process.h"
 
 #include <windows.h>
 
@@ -115,38 +115,17 @@ void Type(std::initializer_list<WORD> keys) {
 class Tintavo {
 public:
     Tintavo() {
+        if (!process_.Started())
+            ADD_FAILURE() << "could not start " << TINTAVO_EXE << " (error " << process_.StartError() << ")";
         // Sizes and places of the program's windows as they are, not scaled for a program unaware of DPI.
         using SetThreadDpiAwarenessContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
         if (const auto setContext = reinterpret_cast<SetThreadDpiAwarenessContextFn>(reinterpret_cast<void*>(
                 GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext"))))
             (void)setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-        std::wstring exe(MAX_PATH, L'\0');
-        exe.resize(static_cast<size_t>(
-            MultiByteToWideChar(CP_UTF8, 0, TINTAVO_EXE, -1, exe.data(), static_cast<int>(exe.size())) - 1));
-        std::wstring commandLine = L"\"" + exe + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &process_)) {
-            ADD_FAILURE() << "could not start " << TINTAVO_EXE << " (error " << GetLastError() << ")";
-        }
-    }
-    Tintavo(const Tintavo&) = delete;
-    Tintavo& operator=(const Tintavo&) = delete;
-    ~Tintavo() {
-        if (!process_.hProcess) return;
-        if (!Ended(0)) {
-            TerminateProcess(process_.hProcess, 99);
-            (void)WaitForSingleObject(process_.hProcess, 10000);
-        }
-        CloseHandle(process_.hThread);
-        CloseHandle(process_.hProcess);
     }
 
     // The program's visible top-level windows of this title.
-    std::vector<HWND> Windows(const wchar_t* title) const {
-        return tintavo::VisibleWindowsOf(process_.dwProcessId, title);
-    }
+    std::vector<HWND> Windows(const wchar_t* title) const { return process_.Windows(title); }
 
     // The one visible window of this title once it is there; null after the time is up.
     HWND WaitForWindow(const wchar_t* title, DWORD timeoutMs = 30000) const {
@@ -161,18 +140,12 @@ public:
         return window;
     }
 
-    DWORD ProcessId() const { return process_.dwProcessId; }
-
-    bool Ended(DWORD timeoutMs) const { return WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0; }
-
-    DWORD ExitCode() const {
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(process_.hProcess, &code);
-        return code;
-    }
+    DWORD ProcessId() const { return process_.Id(); }
+    bool Ended(DWORD timeoutMs) const { return process_.Ended(timeoutMs); }
+    DWORD ExitCode() const { return process_.ExitCode(); }
 
 private:
-    PROCESS_INFORMATION process_{};
+    tintavo::StartedProcess process_{TINTAVO_EXE};
 };
 
 // The main clock once it is set up: its colour key, which it is given last, after its first paint (the

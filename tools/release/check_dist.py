@@ -3,7 +3,7 @@
 
 - The zip holds the signed exe, ReadMe.txt and License.txt, the texts with Windows line endings.
 - The exe's version block names the version, publisher and product of windows/res/version.h.
-- The winget and Scoop manifests pass the package managers' own JSON schemas (tools/schemas/), read with
+- The winget and Scoop manifests pass the package managers' own JSON schemas (schemas/ beside it), read with
   one addition: every field of an object must be one its schema names, since winget's schemas leave
   their objects open and a misspelt optional field would pass them.
 - What no schema can know: the manifests name the zip's hash, the version and names of version.h, and
