@@ -269,11 +269,12 @@ TEST_F(PresenceWatchTest, WithoutPresenceEveryClockPausesAndPresenceBackShowsThe
     test_support::RunPending();
     EXPECT_FALSE(frmMain().ColorTimerEnabled());
 
-    // The time moves on and is even set, an unattended wake and a display change come: nothing shows until
-    // presence is back.
+    // The time moves on and is even set, a wake (a person's too: to the lock screen) and a display change
+    // come: nothing shows until presence is back.
     now = {7, 45};
     SendMessageW(main, WM_TIMECHANGE, 0, 0);
     SendMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    SendMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
     SendMessageW(main, WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024));
     EXPECT_TRUE(NoTimer(main));
     EXPECT_EQ(frmMain().TimeLabel().Caption(), captionBefore);
