@@ -178,10 +178,8 @@ std::string PresenceSeen() {
     }
     if (notify) UnregisterPowerSettingNotification(notify);
     if (window) DestroyWindow(window);
-    const std::map<LONG, const char*> displayStates{{0, "off"}, {1, "on"}, {2, "dimmed"}};
-    const auto state = displayStates.find(display);
-    seen += std::string{" and the display "} + (state != displayStates.end() ? state->second : "unknown");
-    return seen;
+    return seen + " and the display " +
+           (display == 0 ? "off" : display == 1 ? "on" : display == 2 ? "dimmed" : "unknown");
 }
 
 // The colour of the time text: the commonest colour of the time label's place other than the background

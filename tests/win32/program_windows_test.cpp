@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <string>
 #include <vector>
 
@@ -388,25 +389,14 @@ TEST_F(FormsTest, TheMainCloseBoxEndsTheProgram) {
 // Whether a start of the program now would be the session's clock. Asked from a thread of its own: the
 // claim belongs to the thread that holds it, which could claim it again.
 bool FreeForTheNextClock(const wchar_t* name) {
-    struct Ask {
-        const wchar_t* name;
-        bool free;
-    } ask{name, false};
-    const HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](void* data) -> DWORD {
-            auto& a = *static_cast<Ask*>(data);
-            const HANDLE mutex = CreateMutexW(nullptr, FALSE, a.name);
-            const DWORD wait = WaitForSingleObject(mutex, 0);
-            a.free = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
-            if (a.free) ReleaseMutex(mutex);
-            CloseHandle(mutex);
-            return 0;
-        },
-        &ask, 0, nullptr);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-    return ask.free;
+    return std::async(std::launch::async, [name] {
+        const HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
+        const DWORD wait = WaitForSingleObject(mutex, 0);
+        const bool free = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+        if (free) ReleaseMutex(mutex);
+        CloseHandle(mutex);
+        return free;
+    }).get();
 }
 
 TEST_F(FormsTest, TheSessionsClockIsHeldAcrossSmallAndBackAndGivenUpAsTheLastClockCloses) {
