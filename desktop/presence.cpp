@@ -11,6 +11,9 @@ bool Presence::Apply(PresenceEvent event) {
         break;
     case PresenceEvent::DisplayOn:
     case PresenceEvent::DisplayDimmed:
+    // A key or a press that wakes a locked session shows the lock screen: the lock waits for its unlock.
+    // https://learn.microsoft.com/windows/win32/power/pbt-apmresumesuspend
+    case PresenceEvent::WakeByUser:
         displayOff_ = false;
         break;
     case PresenceEvent::Lock:
@@ -24,7 +27,6 @@ bool Presence::Apply(PresenceEvent event) {
     case PresenceEvent::ConsoleConnect:
     case PresenceEvent::RemoteConnect:
     case PresenceEvent::Logon:
-    case PresenceEvent::WakeByUser:
     case PresenceEvent::Input:
         displayOff_ = locked_ = disconnected_ = false;
         break;

@@ -18,7 +18,7 @@ enum class PresenceEvent {
     ConsoleConnect,
     RemoteConnect,
     Logon,
-    WakeByUser, // the computer woke at a key or a press
+    WakeByUser, // the computer woke at a key or a press: the display is back, not the session
     Input,      // a press, a key or a menu on a clock window
     // Nobody: these come as well with the screen dark and the session locked.
     Wake,            // any wake, also an unattended one (maintenance, updates, a wake timer)
@@ -26,8 +26,10 @@ enum class PresenceEvent {
 };
 
 // Presence holds while the display is on (or dimmed) and the session is unlocked and connected. Each cause
-// of its absence is set and cleared by its own events only, so that a repeated or a lost event never keeps
-// presence away; and every event that only a person brings about clears them all (it fails open).
+// of its absence is set and cleared by its own events, so that a repeated event never keeps presence away.
+// A person at the clock or at the session (an unlock, a connect, a logon, a press, key or menu on a clock)
+// clears them all, so that a lost event never freezes a visible clock (it fails open). A wake by a person
+// clears the display alone: a locked session wakes to its lock screen, and a disconnected one to nobody.
 class Presence {
 public:
     bool Present() const { return !displayOff_ && !locked_ && !disconnected_; }

@@ -147,6 +147,7 @@ void PresenceWatch::OnLoad(UINT /*dpi*/) {
                                                DEVICE_NOTIFY_WINDOW_HANDLE);
     // Machines with Modern Standby tell the wakes only to windows registered for them (Windows 8 and later).
     suspendResume_ = registrar->registerSuspendResume(window, DEVICE_NOTIFY_WINDOW_HANDLE);
+    sessionRetried_ = false;
     RegisterSession();
     // The form's controls made before the watch were just loaded as designed, as if there were presence.
     if (!presence_.Present()) onTurn_(false);
@@ -162,8 +163,10 @@ void PresenceWatch::RegisterSession() {
     // the services set the event Global\TermSrvReadyEvent once they run.
     // https://learn.microsoft.com/windows/win32/api/wtsapi32/nf-wtsapi32-wtsregistersessionnotification
     // A pool thread waits for it and posts to the window, which tries again: the first lock may well come
-    // before any press or key on the clock, so a retry at the next sign of a person could miss it.
-    if (GetLastError() != RPC_S_INVALID_BINDING || servicesReady_) return;
+    // before any press or key on the clock, so a retry at the next sign of a person could miss it. Once
+    // only: the event stays set, and a second refusal is not one that waiting ends.
+    if (GetLastError() != RPC_S_INVALID_BINDING || sessionRetried_) return;
+    sessionRetried_ = true;
     servicesReady_ = registrar->openSessionServicesReady();
     if (servicesReady_ && !RegisterWaitForSingleObject(&wait_, servicesReady_, &SessionServicesReady, window,
                                                        INFINITE, WT_EXECUTEONLYONCE))

@@ -62,6 +62,7 @@ private:
     HPOWERNOTIFY display_ = nullptr;
     HPOWERNOTIFY suspendResume_ = nullptr;
     bool session_ = false;
+    bool sessionRetried_ = false; // since the window's load: the registration is tried again once at most
     HANDLE servicesReady_ = nullptr; // the event the session services set once they run
     HANDLE wait_ = nullptr;          // a pool thread's wait for it
 

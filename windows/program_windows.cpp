@@ -1,6 +1,8 @@
 // Designs and handlers of the program's four windows.
 #include "windows/program_windows.h"
 
+#include "windows/one_clock.h"
+
 namespace tintavo {
 
 namespace {
@@ -143,6 +145,9 @@ void MainClockForm::clock_Click() { Form1().Show(); }
 void MainClockForm::zuziradodor_Click() { Form2().Show(); }
 
 void MainClockForm::Form_Unload(int& /*cancel*/) {
+    // Without a compact clock to stay, the program closes: a start from now on is the next clock. A
+    // switch to the compact clock keeps the claim.
+    if (ProgramEnding() || !Form3().IsLoaded() || Form3().IsUnloading()) one_clock::GiveUp();
     Form1().UnloadWindow();
     Form2().UnloadWindow();
 }
@@ -153,7 +158,10 @@ CompactClockForm::CompactClockForm() : ClockForm{kCompactDesign, kCompactTime} {
 
 void CompactClockForm::Form_Unload(int& /*cancel*/) {
     // The compact clock hands back to the main clock, unless the program is ending and every window goes.
-    if (!ProgramEnding()) frmMain().Show();
+    if (ProgramEnding())
+        one_clock::GiveUp();
+    else
+        frmMain().Show();
 }
 
 // ---- Form1 and Form2 ----------------------------------------------------------------------------------

@@ -8,12 +8,15 @@
 #include <windows.h>
 
 #include <oleacc.h>
+#include <wtsapi32.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,6 +33,10 @@ constexpr COLORREF kLayoutColor = RGB(255, 255, 255);
 // The main clock as designed, in twips (1440 to the inch).
 constexpr SIZE kMainClient{3750, 1935};
 constexpr POINT kMainClientOrigin{4320, 2865};
+// The time label's place in the main clock's client area (twips).
+constexpr struct {
+    int x, y, width, height;
+} kTimeLabel{360, 600, 3015, 615};
 // A point of the main clock's client area (twips) away from its rectangle and its time label.
 constexpr POINT kBackgroundSpot{45, 45};
 
@@ -109,6 +116,86 @@ void Type(std::initializer_list<WORD> keys) {
         inputs.push_back(input);
     }
     (void)SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// The display and session state that this process is told, for the failure of a clock that does not tick:
+// a clock pauses while its session is locked or disconnected or its display is off. "unknown" where the
+// system tells nothing (Wine tells little).
+std::string PresenceSeen() {
+    std::string seen = "the suite saw the session ";
+    // WTSINFOEXW's first members, which older SDK headers lack: its level, then (8-aligned) the session,
+    // its connect state and its lock state. The lock state is reversed on Windows 7.
+    // https://learn.microsoft.com/windows/win32/api/wtsapi32/ns-wtsapi32-wtsinfoex_level1_w
+    struct SessionInfoEx {
+        DWORD level;
+        alignas(8) ULONG session;
+        LONG connectState;
+        LONG lockState;
+    };
+    constexpr auto kSessionInfoEx = static_cast<WTS_INFO_CLASS>(25);
+    LPWSTR buffer = nullptr;
+    DWORD bytes = 0;
+    const bool told = WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, kSessionInfoEx,
+                                                  &buffer, &bytes) &&
+                      buffer && bytes >= sizeof(SessionInfoEx);
+    const auto* info = reinterpret_cast<const SessionInfoEx*>(buffer);
+    const bool level1 = told && info->level == 1;
+    const LONG lock = level1 ? info->lockState : -1;
+    seen += lock == 0 ? "locked" : lock == 1 ? "unlocked" : "with its lock state unknown";
+    if (!level1)
+        seen += ", its connect state unknown";
+    else if (info->connectState == WTSActive)
+        seen += ", active";
+    else
+        seen += ", not active (connect state " + std::to_string(info->connectState) + ")";
+    if (buffer) WTSFreeMemory(buffer);
+
+    // The display's state as Windows tells it to a window registered for it, at once.
+    static LONG display = -1;
+    display = -1;
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
+        if (message == WM_POWERBROADCAST && wParam == PBT_POWERSETTINGCHANGE && setting &&
+            setting->DataLength == sizeof(DWORD))
+            display = static_cast<LONG>(*reinterpret_cast<const DWORD*>(setting->Data));
+        return DefWindowProcW(window, message, wParam, lParam);
+    };
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"OutsideTestPresence";
+    (void)RegisterClassW(&windowClass);
+    const HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                        windowClass.hInstance, nullptr);
+    const HPOWERNOTIFY notify =
+        window ? RegisterPowerSettingNotification(window, &GUID_SESSION_DISPLAY_STATUS, DEVICE_NOTIFY_WINDOW_HANDLE)
+               : nullptr;
+    const ULONGLONG deadline = GetTickCount64() + 500;
+    while (window && display < 0 && GetTickCount64() < deadline) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        Sleep(10);
+    }
+    if (notify) UnregisterPowerSettingNotification(notify);
+    if (window) DestroyWindow(window);
+    return seen + " and the display " +
+           (display == 0 ? "off" : display == 1 ? "on" : display == 2 ? "dimmed" : "unknown");
+}
+
+// The colour of the time text: the commonest colour of the time label's place other than the background
+// (solid strokes have the text colour, their edges are blends); CLR_INVALID if there is none.
+COLORREF TextColorOf(HWND window, COLORREF background) {
+    const UINT dpi = DpiOf(window);
+    std::map<COLORREF, int> counts;
+    HDC dc = GetDC(window);
+    for (int y = ToPixels(kTimeLabel.y, dpi); y < ToPixels(kTimeLabel.y + kTimeLabel.height, dpi); ++y)
+        for (int x = ToPixels(kTimeLabel.x, dpi); x < ToPixels(kTimeLabel.x + kTimeLabel.width, dpi); ++x)
+            ++counts[GetPixel(dc, x, y)];
+    ReleaseDC(window, dc);
+    counts.erase(background);
+    const auto most = std::max_element(counts.begin(), counts.end(),
+                                       [](const auto& a, const auto& b) { return a.second < b.second; });
+    return most == counts.end() ? CLR_INVALID : most->first;
 }
 
 // One run of tintavo.exe, ended at the end of the test if it still runs.
@@ -280,9 +367,9 @@ TEST(OutsideTimeTest, TheTimeLabelReadsNowAndTheBackgroundIsItsScheduledColorAft
     const std::string caption{now.Caption()};
     std::printf("checked at %02u:%02u:%02u local time\n", static_cast<unsigned>(before.wHour),
                 static_cast<unsigned>(before.wMinute), static_cast<unsigned>(before.wSecond));
-    EXPECT_EQ(name, std::wstring(caption.begin(), caption.end()));
+    EXPECT_EQ(name, std::wstring(caption.begin(), caption.end())) << PresenceSeen();
     EXPECT_EQ(background, tintavo::ScheduleColor(now.Hour(), before.wMinute).value_or(kLayoutColor))
-        << "the background (0x00BBGGRR)";
+        << "the background (0x00BBGGRR), which the clock's first colour tick sets; " << PresenceSeen();
 }
 
 TEST(OutsideTest, FileSmallFromTheKeyboardSwapsInTheCompactClockWhoseCloseBringsTheMainClockBackInPlace) {
@@ -331,4 +418,48 @@ TEST(OutsideTest, FileCloseFromTheKeyboardWithBothAboutWindowsOpenEndsTheProgram
         },
         2000);
     EXPECT_EQ(left, nullptr) << "a window left behind";
+}
+
+// A second start in the session of a running clock (a double-click more, or the Startup folder and the
+// restart after an update both) ends before it shows a window; the running clock stays as it was.
+TEST(OutsideTest, ASecondStartEndsAtOnceWithExitCodeZeroAndTheRunningClockStaysAsItWasAndTicks) {
+    // Started late in a minute, so that the time text turns soon after the second start.
+    (void)WaitFor([] { return LocalNow().wSecond >= 35 && LocalNow().wSecond <= 45; }, 61000);
+    const Tintavo first;
+    const HWND window = LoadedMainClock(first);
+    ASSERT_NE(window, nullptr) << "no main clock window";
+    const HWND label = FindWindowExW(window, nullptr, L"Static", nullptr);
+    ASSERT_NE(label, nullptr) << "the time label has no text window";
+    const UINT dpi = DpiOf(window);
+    const POINT spot{ToPixels(kBackgroundSpot.x, dpi), ToPixels(kBackgroundSpot.y, dpi)};
+    Sleep(2500); // past the first colour tick
+    RECT placed{};
+    GetWindowRect(window, &placed);
+    const COLORREF background = PixelOf(window, spot);
+    const COLORREF text = TextColorOf(window, background);
+    EXPECT_EQ(text, RGB(128, 128, 128)) << "the design's grey time text (0x00BBGGRR)";
+    const std::wstring shown = AccessibleName(label);
+
+    const ULONGLONG started = GetTickCount64();
+    const Tintavo second;
+    bool secondWindow = false;
+    const bool ended = WaitFor(
+        [&] {
+            secondWindow = secondWindow || !second.Windows(nullptr).empty();
+            return second.Ended(0);
+        },
+        10000);
+    std::printf("the second start ended after %llu ms\n", GetTickCount64() - started);
+    ASSERT_TRUE(ended) << "the second start still runs 10 s later";
+    EXPECT_EQ(second.ExitCode(), 0u);
+    EXPECT_FALSE(secondWindow) << "the second start showed a window";
+    ASSERT_FALSE(first.Ended(0)) << "the running clock ended";
+    EXPECT_EQ(first.Windows(kMainTitle), std::vector<HWND>{window});
+    RECT now{};
+    GetWindowRect(window, &now);
+    EXPECT_TRUE(EqualRect(&now, &placed)) << "the running clock moved";
+    EXPECT_EQ(PixelOf(window, spot), background) << "the background (0x00BBGGRR)";
+    EXPECT_EQ(TextColorOf(window, background), text) << "the text colour (0x00BBGGRR)";
+    EXPECT_TRUE(WaitFor([&] { return AccessibleName(label) != shown; }, 30000))
+        << "the time text did not turn from " << shown << " with the minute; " << PresenceSeen();
 }

@@ -97,7 +97,9 @@ TEST(PresenceWatch, EachSystemMessageIsThePresenceEventItTells) {
         {"the clock set", WM_TIMECHANGE, 0, 0, std::nullopt},
         {"a press", WM_LBUTTONDOWN, MK_LBUTTON, 0, PresenceEvent::Input},
         {"a right press", WM_RBUTTONDOWN, MK_RBUTTON, 0, PresenceEvent::Input},
+        {"a middle press", WM_MBUTTONDOWN, MK_MBUTTON, 0, PresenceEvent::Input},
         {"a press on the caption", WM_NCLBUTTONDOWN, HTCAPTION, 0, PresenceEvent::Input},
+        {"a right press on the frame", WM_NCRBUTTONDOWN, HTBORDER, 0, PresenceEvent::Input},
         {"a key", WM_KEYDOWN, VK_SHIFT, 0, PresenceEvent::Input},
         {"Alt and a key", WM_SYSKEYDOWN, 'F', 0, PresenceEvent::Input},
         {"a menu", WM_INITMENU, 0, 0, PresenceEvent::Input},
@@ -114,8 +116,11 @@ struct Registrations {
         sessionUndone = 0, undoneAfterTheWindow = 0;
     std::vector<GUID> settings;
     std::vector<DWORD> sessionFlags;
-    int sessionRefusals = 0;        // the next tries that fail as early at logon
-    HANDLE servicesReady = nullptr; // handed out as the session services' event
+    int sessionRefusals = 0;                 // the next tries that fail
+    DWORD refusal = RPC_S_INVALID_BINDING;   // as early at logon
+    HANDLE servicesEvent = nullptr;          // the test's, of which each ask gets a handle of its own
+    HANDLE servicesReady = nullptr;          // the last handle handed out, which the watch closes
+    int servicesAsked = 0;
 } registrations;
 
 HPOWERNOTIFY FakeNotification(int count) {
@@ -135,7 +140,7 @@ constexpr PresenceWatch::Registrar kCountingRegistrar{
         registrations.sessionFlags.push_back(flags);
         if (registrations.sessionRefusals > 0) {
             --registrations.sessionRefusals;
-            SetLastError(RPC_S_INVALID_BINDING);
+            SetLastError(registrations.refusal);
             return FALSE;
         }
         ++registrations.session;
@@ -146,7 +151,13 @@ constexpr PresenceWatch::Registrar kCountingRegistrar{
         ++registrations.sessionUndone;
         return TRUE;
     },
-    [] { return registrations.servicesReady; },
+    [] {
+        ++registrations.servicesAsked;
+        registrations.servicesReady = nullptr;
+        (void)DuplicateHandle(GetCurrentProcess(), registrations.servicesEvent, GetCurrentProcess(),
+                              &registrations.servicesReady, 0, FALSE, DUPLICATE_SAME_ACCESS);
+        return registrations.servicesReady;
+    },
 };
 
 class PresenceWatchTest : public test_support::WindowTest {
@@ -157,6 +168,18 @@ protected:
         PresenceWatch::UseRegistrar(&kCountingRegistrar);
     }
 };
+
+// The one test with the system's own registrations (the fixture's end brings presence back): where the
+// system tells no presence (a console with its display off, a locked session), the clock pauses and this
+// test alone says so.
+TEST_F(PresenceWatchTest, AClockRegisteredWithTheSystemTicks) {
+    PresenceWatch::UseRegistrar(nullptr);
+    frmMain().Show();
+    TimerTicks().clear();
+    EXPECT_TRUE(PumpUntil([] { return TicksOf(frmMain().Handle(), kTimeTimer) >= 10; }, 2000))
+        << "the clock did not tick: the system told it that nobody sees the desktop (the display off, the "
+           "session locked or disconnected)";
+}
 
 TEST_F(PresenceWatchTest, EachRegistrationIsUndoneBeforeItsWindowGoes) {
     frmMain().Show();
@@ -182,22 +205,48 @@ TEST_F(PresenceWatchTest, EachRegistrationIsUndoneBeforeItsWindowGoes) {
         EXPECT_TRUE(IsEqualGUID(setting, PresenceWatch::DisplaySetting(IsWindows8OrGreater())));
 }
 
-TEST_F(PresenceWatchTest, ASessionRegistrationRefusedAtLogonIsTriedAgainOnceTheSessionServicesRun) {
-    const HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), ready, GetCurrentProcess(), &registrations.servicesReady,
-                                0, FALSE,
-                                DUPLICATE_SAME_ACCESS)); // the watch closes its own
-    registrations.sessionRefusals = 1;
-    frmMain().Show();
-    TimerTicks().clear();
-    ASSERT_TRUE(PumpUntil([] { return TicksOf(frmMain().Handle(), kTimeTimer) >= 10; }, 1000));
-    EXPECT_EQ(registrations.sessionTries, 1); // it waits, and does not poll
-
-    SetEvent(ready);
-    EXPECT_TRUE(PumpUntil([] { return registrations.session == 1; }, 2000));
-    frmMain().UnloadWindow();
-    EXPECT_EQ(registrations.sessionUndone, 1);
-    CloseHandle(ready);
+// Refused early at logon, the registration waits for the session services' event and is tried once more
+// when it is set: never for another refusal, never after its window went, never twice in one load.
+TEST_F(PresenceWatchTest, ASessionRegistrationRefusedAtLogonIsTriedOnceMoreWhenTheSessionServicesRun) {
+    struct Case {
+        const char* name;
+        bool setFirst; // the event set before the window loads
+        int refusals;
+        DWORD refusal;
+        bool unloadFirst; // the window unloads before the event is set
+        int tries, asked, registered;
+    } const cases[] = {
+        {"refused at logon", false, 1, RPC_S_INVALID_BINDING, false, 2, 1, 1},
+        {"refused again once the services run", true, 2, RPC_S_INVALID_BINDING, false, 2, 1, 0},
+        {"refused for another reason", true, 1, ERROR_ACCESS_DENIED, false, 1, 0, 0},
+        {"unloaded while it waits", false, 1, RPC_S_INVALID_BINDING, true, 1, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        registrations = {};
+        registrations.servicesEvent = CreateEventW(nullptr, TRUE, c.setFirst, nullptr);
+        registrations.sessionRefusals = c.refusals;
+        registrations.refusal = c.refusal;
+        frmMain().Show();
+        TimerTicks().clear();
+        ASSERT_TRUE(PumpUntil([] { return TicksOf(frmMain().Handle(), kTimeTimer) >= 10; }, 1000));
+        if (!c.setFirst) {
+            EXPECT_EQ(registrations.sessionTries, 1); // it waits, and does not poll
+        }
+        if (c.unloadFirst) {
+            frmMain().UnloadWindow();
+            DWORD flags = 0;
+            EXPECT_FALSE(GetHandleInformation(registrations.servicesReady, &flags)) << "the event left open";
+        }
+        SetEvent(registrations.servicesEvent);
+        (void)PumpUntil([] { return false; }, 300);
+        EXPECT_EQ(registrations.sessionTries, c.tries);
+        EXPECT_EQ(registrations.servicesAsked, c.asked);
+        EXPECT_EQ(registrations.session, c.registered);
+        frmMain().UnloadWindow();
+        EXPECT_EQ(registrations.sessionUndone, c.registered);
+        CloseHandle(registrations.servicesEvent);
+    }
 }
 
 TEST_F(PresenceWatchTest, WithoutPresenceEveryClockPausesAndPresenceBackShowsTheMomentAtOnce) {
@@ -215,11 +264,12 @@ TEST_F(PresenceWatchTest, WithoutPresenceEveryClockPausesAndPresenceBackShowsThe
     test_support::RunPending();
     EXPECT_FALSE(frmMain().ColorTimerEnabled());
 
-    // The time moves on and is even set, an unattended wake and a display change come: nothing shows until
-    // presence is back.
+    // The time moves on and is even set, a wake (a person's too: to the lock screen) and a display change
+    // come: nothing shows until presence is back.
     now = {7, 45};
     SendMessageW(main, WM_TIMECHANGE, 0, 0);
     SendMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    SendMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
     SendMessageW(main, WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024));
     EXPECT_TRUE(NoTimer(main));
     EXPECT_EQ(frmMain().TimeLabel().Caption(), captionBefore);

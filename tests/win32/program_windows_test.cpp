@@ -3,9 +3,11 @@
 #include "windows/program_windows.h"
 
 #include "window_test_support.h"
+#include "windows/one_clock.h"
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <string>
 #include <vector>
 
@@ -382,6 +384,48 @@ TEST_F(FormsTest, TheMainCloseBoxEndsTheProgram) {
     EXPECT_EQ(Form::LoadedCount(), 0);
     EXPECT_FALSE(Form2().IsLoaded());
     EXPECT_TRUE(QuitPosted());
+}
+
+// Whether a start of the program now would be the session's clock. Asked from a thread of its own: the
+// claim belongs to the thread that holds it, which could claim it again.
+bool FreeForTheNextClock(const wchar_t* name) {
+    return std::async(std::launch::async, [name] {
+        const HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
+        const DWORD wait = WaitForSingleObject(mutex, 0);
+        const bool free = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+        if (free) ReleaseMutex(mutex);
+        CloseHandle(mutex);
+        return free;
+    }).get();
+}
+
+TEST_F(FormsTest, TheSessionsClockIsHeldAcrossSmallAndBackAndGivenUpAsTheLastClockCloses) {
+    constexpr const wchar_t* kClaim = L"Local\\Tintavo.ProgramWindowsTest";
+    struct Case {
+        const char* name;
+        void (*close)();
+    } const cases[] = {
+        {"the main close box", [] { CloseBox(frmMain()); }},
+        {"Close", [] { Choose(L"File", L"Close"); }},
+        {"the end of the session on the compact clock",
+         [] {
+             Choose(L"File", L"Small");
+             SendMessageW(Form3().Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        frmMain().Show();
+        ASSERT_TRUE(one_clock::Claim(kClaim));
+        Choose(L"File", L"Small");
+        EXPECT_FALSE(FreeForTheNextClock(kClaim)) << "given up at Small";
+        CloseBox(Form3());
+        EXPECT_FALSE(FreeForTheNextClock(kClaim)) << "given up as the compact clock handed back";
+        c.close();
+        EXPECT_TRUE(QuitPosted());
+        EXPECT_TRUE(FreeForTheNextClock(kClaim)) << "held after the last clock closed";
+        one_clock::GiveUp();
+    }
 }
 
 } // namespace

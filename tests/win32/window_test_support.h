@@ -56,7 +56,19 @@ inline HWND MainClockCreated(int code, WPARAM wParam, LPARAM lParam) {
 inline TimeOfDay now{18, 9};
 inline TimeOfDay TestClock() { return now; }
 
-// Every fixture's start and end: the test's clock at 18:09, and no window of the program left loaded (the
+// Registers nothing with the system and tells every registration done: a runner's console with its display
+// off, say, would otherwise pause every clock under test.
+inline constexpr PresenceWatch::Registrar kQuietRegistrar{
+    [](HANDLE, LPCGUID, DWORD) { return reinterpret_cast<HPOWERNOTIFY>(INT_PTR{1}); },
+    [](HPOWERNOTIFY) { return TRUE; },
+    [](HANDLE, DWORD) { return reinterpret_cast<HPOWERNOTIFY>(INT_PTR{1}); },
+    [](HPOWERNOTIFY) { return TRUE; },
+    [](HWND, DWORD) { return TRUE; },
+    [](HWND) { return TRUE; },
+    []() -> HANDLE { return nullptr; },
+};
+
+// Every fixture's start and end: the test's clock at 18:09, the quiet registrar, and no window of the program left loaded (the
 // compact clock first, which brings the main clock back), then the layer's end; every seam back to the
 // system's and presence back as at the program's start, also after a test that failed midway.
 class WindowTest : public FormLayerTest {
@@ -65,6 +77,7 @@ protected:
         FormLayerTest::SetUp();
         now = {18, 9};
         ClockForm::UseClock(&TestClock);
+        PresenceWatch::UseRegistrar(&kQuietRegistrar);
     }
     void TearDown() override {
         Form3().UnloadWindow();

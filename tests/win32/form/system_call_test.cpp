@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace tintavo {
 namespace {
 
@@ -13,11 +11,9 @@ namespace {
 TEST(SystemCall, EveryNameLookedUpIsExportedByItsLibrary) {
     ASSERT_FALSE(system_call::LookedUp().empty());
     for (const system_call::Export& looked : system_call::LookedUp()) {
-        const std::wstring library{looked.library};
         const HMODULE module = LoadLibraryExW(looked.library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        ASSERT_NE(module, nullptr) << std::string(library.begin(), library.end());
-        EXPECT_NE(GetProcAddress(module, looked.name), nullptr)
-            << looked.name << " in " << std::string(library.begin(), library.end());
+        ASSERT_NE(module, nullptr) << looked.library;
+        EXPECT_NE(GetProcAddress(module, looked.name), nullptr) << looked.name << " in " << looked.library;
         FreeLibrary(module);
     }
 }
