@@ -372,39 +372,11 @@ TEST(OutsideTimeTest, TheTimeLabelReadsNowAndTheBackgroundIsItsScheduledColorAft
         << "the background (0x00BBGGRR), which the clock's first colour tick sets; " << PresenceSeen();
 }
 
-TEST(OutsideTest, FileSmallFromTheKeyboardSwapsInTheCompactClockWhoseCloseBringsTheMainClockBackInPlace) {
+// What each window does at Close is the program's tests'; here, what the process leaves behind.
+TEST(OutsideTest, FileCloseFromTheKeyboardEndsTheProgramWithExitCodeZeroLeavingNoWindow) {
     const Tintavo tintavo;
     const HWND window = LoadedMainClock(tintavo);
     ASSERT_NE(window, nullptr) << "no main clock window";
-    // Moved aside first, so that coming back at the design place is the program's doing.
-    const POINT design = ClientOrigin(window);
-    SetWindowPos(window, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ASSERT_TRUE(WaitFor([&] { return ClientOrigin(window).x != design.x; }, 5000)) << "the clock cannot be moved";
-
-    ASSERT_NO_FATAL_FAILURE(Choose(tintavo, window, 'F', 'S'));
-    const HWND compact = tintavo.WaitForWindow(kCompactTitle, 5000);
-    ASSERT_NE(compact, nullptr) << "File > Small opened no compact clock";
-    EXPECT_TRUE(WaitFor([&] { return tintavo.Windows(kMainTitle).empty(); }, 5000)) << "the main clock stayed";
-
-    PostMessageW(compact, WM_SYSCOMMAND, SC_CLOSE, 0);
-    const HWND back = LoadedMainClock(tintavo);
-    ASSERT_NE(back, nullptr) << "closing the compact clock brought no main clock back";
-    ExpectAtTheDesignPlace(back);
-    EXPECT_TRUE(WaitFor([&] { return tintavo.Windows(kCompactTitle).empty(); }, 5000)) << "the compact clock stayed";
-}
-
-TEST(OutsideTest, FileCloseFromTheKeyboardWithBothAboutWindowsOpenEndsTheProgramWithExitCodeZeroLeavingNoWindow) {
-    const Tintavo tintavo;
-    const HWND window = LoadedMainClock(tintavo);
-    ASSERT_NE(window, nullptr) << "no main clock window";
-    for (const auto& [letter, title] : {std::pair{'T', kClockAboutTitle}, std::pair{'Z', kMakerAboutTitle}}) {
-        ASSERT_NO_FATAL_FAILURE(Choose(tintavo, window, 'A', letter));
-        const HWND about = tintavo.WaitForWindow(title, 5000);
-        ASSERT_NE(about, nullptr) << "About > " << letter << " opened no window";
-        // A new window takes the foreground (under openbox a moment after it shows): before the next keys.
-        (void)WaitFor([&] { return GetForegroundWindow() == about; }, 2000);
-    }
-
     ASSERT_NO_FATAL_FAILURE(Choose(tintavo, window, 'F', 'C'));
     ASSERT_TRUE(tintavo.Ended(10000)) << "still running 10 s after File > Close";
     EXPECT_EQ(tintavo.ExitCode(), 0u);
