@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <cwchar>
 #include <iterator>
 
@@ -74,7 +75,10 @@ HMODULE ModuleOf(const wchar_t* library) {
     return LoadSystemLibrary(library); // kept for the program's lifetime
 }
 
+const char* missing = nullptr; // the export tests pretend the system lacks
+
 FARPROC Address(Index index) {
+    if (missing && std::strcmp(missing, kExports[index].name) == 0) return nullptr;
     static FARPROC addresses[kCount] = {};
     static bool lookedUp[kCount] = {};
     if (!lookedUp[index]) {
@@ -99,15 +103,12 @@ template <Index I, typename Result, typename... Args> Result Call(Result absent,
 // Whether LoadLibraryExW knows the LOAD_LIBRARY_SEARCH_* flags: Windows 7 without KB2533623 does not, and
 // Microsoft's LoadLibraryExW page says to tell by whether AddDllDirectory is exported.
 // https://learn.microsoft.com/windows/win32/api/libloaderapi/nf-libloaderapi-loadlibraryexw
-bool HasSearchFlags() {
-    static const bool has =
-        GetProcAddress(GetModuleHandleW(kKernel32), kExports[kAddDllDirectory].name) != nullptr;
-    return has;
-}
+bool HasSearchFlags() { return Address(kAddDllDirectory) != nullptr; }
 
 } // namespace
 
 std::span<const Export> LookedUp() { return kExports; }
+void PretendMissing(const char* name) { missing = name; }
 
 UINT GetDpiForWindow(HWND window) { return Call<kGetDpiForWindow, UINT>(0u, window); }
 UINT GetDpiForSystem() { return Call<kGetDpiForSystem, UINT>(0u); }
