@@ -53,8 +53,7 @@ inline void Choose(const wchar_t* menu, const wchar_t* item) {
 // The main clock's window when a WH_CBT hook is told of its creation; null for anything else.
 inline HWND MainClockCreated(int code, WPARAM wParam, LPARAM lParam) {
     const auto* created = code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs : nullptr;
-    const bool main =
-        created && created->lpszName && lstrcmpW(created->lpszName, kMainTitle) == 0;
+    const bool main = created && created->lpszName && lstrcmpW(created->lpszName, kMainTitle) == 0;
     return main ? reinterpret_cast<HWND>(wParam) : nullptr;
 }
 

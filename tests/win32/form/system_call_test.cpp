@@ -114,13 +114,19 @@ TEST_F(SystemCallTest, WithAnExportMissingEachCallFallsBack) {
         {"UnregisterPowerSettingNotification",
          [](ProbeForm&) { FailsAsMissing(!system_call::UnregisterPowerSettingNotification(nullptr)); }},
         {"RegisterSuspendResumeNotification",
-         [](ProbeForm& probe) { FailsAsMissing(!system_call::RegisterSuspendResumeNotification(probe.Handle(), 0)); }},
+         [](ProbeForm& probe) {
+             FailsAsMissing(!system_call::RegisterSuspendResumeNotification(probe.Handle(), 0));
+         }},
         {"UnregisterSuspendResumeNotification",
          [](ProbeForm&) { FailsAsMissing(!system_call::UnregisterSuspendResumeNotification(nullptr)); }},
         {"WTSRegisterSessionNotification",
-         [](ProbeForm& probe) { FailsAsMissing(!system_call::WTSRegisterSessionNotification(probe.Handle(), 0)); }},
+         [](ProbeForm& probe) {
+             FailsAsMissing(!system_call::WTSRegisterSessionNotification(probe.Handle(), 0));
+         }},
         {"WTSUnRegisterSessionNotification",
-         [](ProbeForm& probe) { FailsAsMissing(!system_call::WTSUnRegisterSessionNotification(probe.Handle())); }},
+         [](ProbeForm& probe) {
+             FailsAsMissing(!system_call::WTSUnRegisterSessionNotification(probe.Handle()));
+         }},
         // Without the search flags, a system library is loaded by its full path, still never from beside
         // the exe.
         {"AddDllDirectory",
@@ -149,7 +155,7 @@ TEST_F(SystemCallTest, WithAnExportMissingEachCallFallsBack) {
 // folder only, not even a load by name finds it. The call changes the process for the tests that follow
 // (after the table above, which needs the default search): the program makes it first thing at start, so
 // they then run as the program runs.
-TEST_F(SystemCallTest, ADllBesideTheExeIsLoadedNeitherAsASystemLibraryNorByNameOnceTheSearchIsTheSystemFolder) {
+TEST_F(SystemCallTest, ADllBesideTheExeIsRefusedBySystemLoadsAndBySearchesOfTheSystemFolder) {
     EXPECT_EQ(system_call::LoadSystemLibrary(kBesideTheExe), nullptr);
     system_call::LoadDllsFromTheSystemFolderOnly();
     EXPECT_EQ(LoadLibraryW(kBesideTheExe), nullptr);
