@@ -76,9 +76,10 @@ HMODULE ModuleOf(const wchar_t* library) {
 }
 
 const char* missing = nullptr; // the export tests pretend the system lacks
+bool PretendedMissing(Index index) { return missing && std::strcmp(missing, kExports[index].name) == 0; }
 
 FARPROC Address(Index index) {
-    if (missing && std::strcmp(missing, kExports[index].name) == 0) return nullptr;
+    if (PretendedMissing(index)) return nullptr;
     static FARPROC addresses[kCount] = {};
     static bool lookedUp[kCount] = {};
     if (!lookedUp[index]) {
@@ -103,7 +104,11 @@ template <Index I, typename Result, typename... Args> Result Call(Result absent,
 // Whether LoadLibraryExW knows the LOAD_LIBRARY_SEARCH_* flags: Windows 7 without KB2533623 does not, and
 // Microsoft's LoadLibraryExW page says to tell by whether AddDllDirectory is exported.
 // https://learn.microsoft.com/windows/win32/api/libloaderapi/nf-libloaderapi-loadlibraryexw
-bool HasSearchFlags() { return Address(kAddDllDirectory) != nullptr; }
+bool HasSearchFlags() {
+    static const bool has =
+        GetProcAddress(GetModuleHandleW(kKernel32), kExports[kAddDllDirectory].name) != nullptr;
+    return has && !PretendedMissing(kAddDllDirectory);
+}
 
 } // namespace
 

@@ -158,8 +158,12 @@ TEST_F(SystemCallTest, WithAnExportMissingEachCallFallsBack) {
 TEST_F(SystemCallTest, ADllBesideTheExeIsRefusedBySystemLoadsAndBySearchesOfTheSystemFolder) {
     EXPECT_EQ(system_call::LoadSystemLibrary(kBesideTheExe), nullptr);
     system_call::LoadDllsFromTheSystemFolderOnly();
-    EXPECT_EQ(LoadLibraryW(kBesideTheExe), nullptr);
-    EXPECT_TRUE(InSystemFolder(LoadLibraryW(L"wtsapi32.dll")));
+    const HMODULE beside = LoadLibraryW(kBesideTheExe);
+    EXPECT_EQ(beside, nullptr);
+    if (beside) FreeLibrary(beside);
+    const HMODULE system = LoadLibraryW(L"wtsapi32.dll"); // a system library still loads by name
+    EXPECT_TRUE(InSystemFolder(system));
+    if (system) FreeLibrary(system);
 }
 
 } // namespace

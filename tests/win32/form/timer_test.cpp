@@ -9,7 +9,6 @@
 namespace tintavo {
 namespace {
 
-using test_support::ProbeForm;
 using test_support::PumpUntil;
 using test_support::TicksOf;
 using test_support::TimerTicks;
