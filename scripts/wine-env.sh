@@ -16,7 +16,7 @@
 TINTAVO_SCREEN=${TINTAVO_SCREEN:-1280x1024x24}
 TINTAVO_WINE_TEMPLATE=${TINTAVO_WINE_TEMPLATE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine-template}
 # Bumped when the prefix setup below changes, so that a kept template is made again.
-TINTAVO_PREFIX_VERSION=3
+TINTAVO_PREFIX_VERSION=4
 TINTAVO_WINE_VARS=(WINEPREFIX WINEDEBUG WINEDLLOVERRIDES WINEARCH)
 
 tintavo_wine_env() {
@@ -48,9 +48,9 @@ tintavo_template_current() {
 }
 
 # Makes the template: a 64-bit prefix with the Windows fonts of the fonts-wine package in C:\windows\Fonts
-# (Tahoma for dialogs, Marlett for the caption buttons) and "Times New Roman" mapped to Liberation Serif,
-# which has its metrics. Made beside its place and moved there when finished, one maker at a time: a run
-# that finds another making it waits for that one.
+# (Tahoma for dialogs, Marlett for the caption buttons), "Times New Roman" mapped to Liberation Serif,
+# which has its metrics, and no crash dialog. Made beside its place and moved there when finished, one
+# maker at a time: a run that finds another making it waits for that one.
 tintavo_make_template() {
     local template=$TINTAVO_WINE_TEMPLATE
     tintavo_template_current && return 0
@@ -69,8 +69,14 @@ tintavo_make_template() {
         cp -n /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$fonts"/ || exit 1
         wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' \
             /t REG_SZ /d 'Liberation Serif' /f >/dev/null 2>&1 || exit 1
+        # Wine's debugger, started on a crash, shows its crash dialog and waits for a person: a crashing test
+        # would hang until its time-out. Without the dialog it prints the backtrace and the process ends with
+        # a failure at once.
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+            >/dev/null 2>&1 || exit 1
         wineserver -w
         grep -q '"Times New Roman"="Liberation Serif"' "$new/user.reg" || exit 1
+        grep -q '"ShowCrashDialog"=dword:00000000' "$new/user.reg" || exit 1
         echo "$TINTAVO_PREFIX_VERSION" >"$new/.tintavo-prefix"
         mv "$new" "$template"
     ) 9>"$template.lock" || {

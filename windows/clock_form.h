@@ -25,6 +25,10 @@ public:
     std::string_view strHour() const { return text_.Hour(); }
     std::string_view strMinute() const { return text_.Minute(); }
     bool ColorTimerEnabled() const { return Timer1.Enabled(); }
+    // The ids of the timers' ticks, for tests that deliver one.
+    UINT_PTR TimeTimerId() const { return tmrTime.Id(); }
+    UINT_PTR BlinkTimerId() const { return tmrBlinker.Id(); }
+    UINT_PTR ColorTimerId() const { return Timer1.Id(); }
 
 protected:
     ClockForm(const FormDesign& design, const Label::Design& timeLabel, std::span<const Menu> menuBar = {});

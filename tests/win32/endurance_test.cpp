@@ -425,7 +425,7 @@ TEST_F(EnduranceTest, AStormOfCommandsAlwaysLeavesOneClockAndCloseAlwaysEnds) {
         SCOPED_TRACE(::testing::Message()
                      << "step " << step << ": " << what << " with " << during << " posted");
         EXPECT_EQ(Form::LoadedCount(), loaded);
-        EXPECT_EQ(WindowsTitled(L"ZuziradOdor Digital Tintavo"), frmMain().IsLoaded() ? 1 : 0);
+        EXPECT_EQ(WindowsTitled(test_support::kMainTitle), frmMain().IsLoaded() ? 1 : 0);
         EXPECT_EQ(WindowsTitled(L"Quorvin Clock"), Form3().IsLoaded() ? 1 : 0);
         EXPECT_FALSE(frmMain().IsLoaded() && Form3().IsLoaded()) << "both clocks";
         if (loaded > 0) {

@@ -56,7 +56,7 @@ bool IsAbove(HWND first, HWND second) {
     return false;
 }
 
-class FormsTest : public test_support::MainClockTest {
+class ProgramWindowsTest : public test_support::MainClockTest {
 protected:
     void SetUp() override {
         prompt = {};
@@ -65,7 +65,7 @@ protected:
     }
 };
 
-TEST_F(FormsTest, TheMenuBarHoldsTheCommandsInOrder) {
+TEST_F(ProgramWindowsTest, TheMenuBarHoldsTheCommandsInOrder) {
     HMENU bar = GetMenu(frmMain().Handle());
     ASSERT_EQ(GetMenuItemCount(bar), 2);
     const wchar_t* expected[2][4] = {{L"Font", L"Display", L"Close", L"Small"}, {L"Tintavo", L"ZuziradOdor"}};
@@ -83,7 +83,7 @@ TEST_F(FormsTest, TheMenuBarHoldsTheCommandsInOrder) {
     }
 }
 
-TEST_F(FormsTest, FontOkColorsTheTextAndTheNextOpeningStartsFromThatColor) {
+TEST_F(ProgramWindowsTest, FontOkColorsTheTextAndTheNextOpeningStartsFromThatColor) {
     Choose(L"File", L"Font");
     EXPECT_EQ(prompt.calls, 1);
     EXPECT_EQ(prompt.flags, static_cast<DWORD>(CC_RGBINIT));
@@ -99,7 +99,7 @@ TEST_F(FormsTest, FontOkColorsTheTextAndTheNextOpeningStartsFromThatColor) {
     EXPECT_EQ(frmMain().TimeLabel().ForeColor(), Color{RGB(255, 0, 255)});
 }
 
-TEST_F(FormsTest, FontCancelLeavesTheTextColorAsItWas) {
+TEST_F(ProgramWindowsTest, FontCancelLeavesTheTextColorAsItWas) {
     prompt.ok = false;
     Choose(L"File", L"Font"); // first use: the text must not turn black
     EXPECT_EQ(frmMain().TimeLabel().ForeColor(), 0x00808080u);
@@ -137,7 +137,7 @@ void CALLBACK CancelColorDialog(HWND, UINT, UINT_PTR id, DWORD) {
         0);
 }
 
-TEST_F(FormsTest, TheRealColorDialogIsModalAndTheClockKeepsTickingMeanwhile) {
+TEST_F(ProgramWindowsTest, TheRealColorDialogIsModalAndTheClockKeepsTickingMeanwhile) {
     CommonDialog::UsePrompt(nullptr); // the system's dialog
     dialogSeen = {};
     const DPI_AWARENESS awarenessBefore = GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext());
@@ -154,7 +154,7 @@ TEST_F(FormsTest, TheRealColorDialogIsModalAndTheClockKeepsTickingMeanwhile) {
     EXPECT_EQ(GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext()), awarenessBefore);
 }
 
-TEST_F(FormsTest, DisplayHidesTheTimeAndShowsItAgainStillCurrent) {
+TEST_F(ProgramWindowsTest, DisplayHidesTheTimeAndShowsItAgainStillCurrent) {
     Choose(L"File", L"Display");
     EXPECT_FALSE(frmMain().TimeLabel().Visible());
     ASSERT_TRUE(PumpUntil([] { return !frmMain().TimeLabel().Caption().empty(); }, 1600));
@@ -162,7 +162,7 @@ TEST_F(FormsTest, DisplayHidesTheTimeAndShowsItAgainStillCurrent) {
     EXPECT_TRUE(frmMain().TimeLabel().Visible());
 }
 
-TEST_F(FormsTest, AboutItemsOpenOneWindowEachInTheirLayout) {
+TEST_F(ProgramWindowsTest, AboutItemsOpenOneWindowEachInTheirLayout) {
     Choose(L"About", L"Tintavo");
     Choose(L"About", L"Tintavo");
     Choose(L"About", L"ZuziradOdor");
@@ -189,7 +189,7 @@ TEST_F(FormsTest, AboutItemsOpenOneWindowEachInTheirLayout) {
     EXPECT_EQ(Form2().BackColor(), 0x00FFFF00u);
 }
 
-TEST_F(FormsTest, AboutWindowsAreCyanBehindTheirTexts) {
+TEST_F(ProgramWindowsTest, AboutWindowsAreCyanBehindTheirTexts) {
     Choose(L"About", L"Tintavo");
     Choose(L"About", L"ZuziradOdor");
     const auto painted = [](HWND window) { return test_support::PixelOf(window, 2, 2) == RGB(0, 255, 255); };
@@ -210,7 +210,7 @@ TEST_F(FormsTest, AboutWindowsAreCyanBehindTheirTexts) {
 }
 
 // What the windows carry for screen readers: the time as shown, and the About windows' texts.
-TEST_F(FormsTest, ScreenReadersReadTheTimeAsShownAndTheAboutTexts) {
+TEST_F(ProgramWindowsTest, ScreenReadersReadTheTimeAsShownAndTheAboutTexts) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const auto showTime = [](const ClockForm& clock) { // now, not a second after the load
         Tick(clock.Handle(), kBlinkTimer);
@@ -242,7 +242,7 @@ TEST_F(FormsTest, ScreenReadersReadTheTimeAsShownAndTheAboutTexts) {
 // Any raise passes here: the cover is this program's own window, and Wine reorders its own windows even
 // for a raise that leaves another program's X window on top. The end-to-end test, an X program's window
 // over the About window, shows that it really comes forward.
-TEST_F(FormsTest, ChoosingAnOpenAboutWindowBringsItForwardAndOpensNoOther) {
+TEST_F(ProgramWindowsTest, ChoosingAnOpenAboutWindowBringsItForwardAndOpensNoOther) {
     Choose(L"About", L"Tintavo");
     RECT about{};
     GetWindowRect(Form1().Handle(), &about);
@@ -281,7 +281,7 @@ private:
     }
 };
 
-TEST_F(FormsTest, TheEndOfTheSessionEndsTheProgramQuietlyAndACancelledEndChangesNothing) {
+TEST_F(ProgramWindowsTest, TheEndOfTheSessionEndsTheProgramQuietlyAndACancelledEndChangesNothing) {
     Choose(L"About", L"Tintavo");
     EXPECT_EQ(SendMessageW(frmMain().Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
     SendMessageW(frmMain().Handle(), WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
@@ -303,7 +303,7 @@ TEST_F(FormsTest, TheEndOfTheSessionEndsTheProgramQuietlyAndACancelledEndChanges
     EXPECT_TRUE(other.endingAfterwards);
     EXPECT_EQ(Form::LoadedCount(), 0);
     EXPECT_FALSE(frmMain().IsLoaded());
-    EXPECT_EQ(FindWindowW(nullptr, L"ZuziradOdor Digital Tintavo"), nullptr);
+    EXPECT_EQ(FindWindowW(nullptr, test_support::kMainTitle), nullptr);
     EXPECT_TRUE(QuitPosted());
 
     // Outside the end of a session, closing the compact clock still brings the main clock back.
@@ -313,7 +313,7 @@ TEST_F(FormsTest, TheEndOfTheSessionEndsTheProgramQuietlyAndACancelledEndChanges
     EXPECT_TRUE(frmMain().IsLoaded());
 }
 
-TEST_F(FormsTest, ClosingAnAboutWindowLeavesTheClockRunning) {
+TEST_F(ProgramWindowsTest, ClosingAnAboutWindowLeavesTheClockRunning) {
     Choose(L"About", L"Tintavo");
     CloseBox(Form1());
     EXPECT_FALSE(Form1().IsLoaded());
@@ -322,7 +322,7 @@ TEST_F(FormsTest, ClosingAnAboutWindowLeavesTheClockRunning) {
     EXPECT_TRUE(PumpUntil([] { return !frmMain().TimeLabel().Caption().empty(); }, 1600));
 }
 
-TEST_F(FormsTest, SmallSwitchesToTheCompactClockAndClosesTheAboutWindows) {
+TEST_F(ProgramWindowsTest, SmallSwitchesToTheCompactClockAndClosesTheAboutWindows) {
     Choose(L"About", L"Tintavo");
     Choose(L"About", L"ZuziradOdor");
     Choose(L"File", L"Small");
@@ -335,7 +335,7 @@ TEST_F(FormsTest, SmallSwitchesToTheCompactClockAndClosesTheAboutWindows) {
     EXPECT_FALSE(QuitPosted());
 }
 
-TEST_F(FormsTest, ClosingTheCompactClockBringsTheMainClockBackFromItsLayout) {
+TEST_F(ProgramWindowsTest, ClosingTheCompactClockBringsTheMainClockBackFromItsLayout) {
     prompt.pick = RGB(0, 0, 255);
     Choose(L"File", L"Font");
     Choose(L"File", L"Display");
@@ -367,7 +367,7 @@ TEST_F(FormsTest, ClosingTheCompactClockBringsTheMainClockBackFromItsLayout) {
     EXPECT_EQ(prompt.initial, RGB(0, 0, 0)); // the dialog's colour was lost with the window
 }
 
-TEST_F(FormsTest, CloseEndsTheProgramWithEveryWindow) {
+TEST_F(ProgramWindowsTest, CloseEndsTheProgramWithEveryWindow) {
     Choose(L"About", L"Tintavo");
     Choose(L"About", L"ZuziradOdor");
     Choose(L"File", L"Close");
@@ -378,7 +378,7 @@ TEST_F(FormsTest, CloseEndsTheProgramWithEveryWindow) {
     EXPECT_TRUE(QuitPosted());
 }
 
-TEST_F(FormsTest, TheMainCloseBoxEndsTheProgram) {
+TEST_F(ProgramWindowsTest, TheMainCloseBoxEndsTheProgram) {
     Choose(L"About", L"ZuziradOdor");
     CloseBox(frmMain());
     EXPECT_EQ(Form::LoadedCount(), 0);
@@ -399,7 +399,7 @@ bool FreeForTheNextClock(const wchar_t* name) {
     }).get();
 }
 
-TEST_F(FormsTest, TheSessionsClockIsHeldAcrossSmallAndBackAndGivenUpAsTheLastClockCloses) {
+TEST_F(ProgramWindowsTest, TheSessionsClockIsHeldAcrossSmallAndBackAndGivenUpAsTheLastClockCloses) {
     constexpr const wchar_t* kClaim = L"Local\\Tintavo.ProgramWindowsTest";
     struct Case {
         const char* name;

@@ -14,8 +14,14 @@
 
 namespace tintavo::test_support {
 
-// The clock windows' timers, numbered by the form layer in the order the windows create them.
-enum ClockTimer : UINT_PTR { kTimeTimer = 1, kBlinkTimer = 2, kColorTimer = 3 };
+// The clock windows' timers, by the ids their timers report: the same in both clock windows, which share
+// ClockForm's timers.
+inline const UINT_PTR kTimeTimer = frmMain().TimeTimerId();
+inline const UINT_PTR kBlinkTimer = frmMain().BlinkTimerId();
+inline const UINT_PTR kColorTimer = frmMain().ColorTimerId();
+
+// The main clock's title, as the program writes it.
+inline constexpr const wchar_t* kMainTitle = L"ZuziradOdor Digital Tintavo";
 
 // Where the main clock's design puts its client area on the screen, at 96 dpi.
 inline constexpr POINT kMainClockOrigin{288, 191};
@@ -47,8 +53,7 @@ inline void Choose(const wchar_t* menu, const wchar_t* item) {
 // The main clock's window when a WH_CBT hook is told of its creation; null for anything else.
 inline HWND MainClockCreated(int code, WPARAM wParam, LPARAM lParam) {
     const auto* created = code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs : nullptr;
-    const bool main =
-        created && created->lpszName && lstrcmpW(created->lpszName, L"ZuziradOdor Digital Tintavo") == 0;
+    const bool main = created && created->lpszName && lstrcmpW(created->lpszName, kMainTitle) == 0;
     return main ? reinterpret_cast<HWND>(wParam) : nullptr;
 }
 

@@ -24,11 +24,8 @@ UINT ScreenDpi() {
 namespace dpi {
 
 UINT ForSystem() {
-    static const UINT system = [] {
-        const UINT dpi = system_call::GetDpiForSystem();
-        return dpi != 0 ? dpi : ScreenDpi();
-    }();
-    return system;
+    const UINT dpi = system_call::GetDpiForSystem();
+    return dpi != 0 ? dpi : ScreenDpi();
 }
 
 UINT ForWindow(HWND window) {

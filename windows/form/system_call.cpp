@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <cwchar>
 #include <iterator>
 
@@ -74,7 +75,11 @@ HMODULE ModuleOf(const wchar_t* library) {
     return LoadSystemLibrary(library); // kept for the program's lifetime
 }
 
+const char* missing = nullptr; // the export tests pretend the system lacks
+bool PretendedMissing(Index index) { return missing && std::strcmp(missing, kExports[index].name) == 0; }
+
 FARPROC Address(Index index) {
+    if (PretendedMissing(index)) return nullptr;
     static FARPROC addresses[kCount] = {};
     static bool lookedUp[kCount] = {};
     if (!lookedUp[index]) {
@@ -102,12 +107,13 @@ template <Index I, typename Result, typename... Args> Result Call(Result absent,
 bool HasSearchFlags() {
     static const bool has =
         GetProcAddress(GetModuleHandleW(kKernel32), kExports[kAddDllDirectory].name) != nullptr;
-    return has;
+    return has && !PretendedMissing(kAddDllDirectory);
 }
 
 } // namespace
 
 std::span<const Export> LookedUp() { return kExports; }
+void PretendMissing(const char* name) { missing = name; }
 
 UINT GetDpiForWindow(HWND window) { return Call<kGetDpiForWindow, UINT>(0u, window); }
 UINT GetDpiForSystem() { return Call<kGetDpiForSystem, UINT>(0u); }

@@ -18,6 +18,9 @@ struct Export {
 };
 // Every export the program looks up, for the test that each is there.
 std::span<const Export> LookedUp();
+// For tests: from now on the export of this name counts as missing, as on a system without it, so that
+// its fallback runs; null gives every export back.
+void PretendMissing(const char* name);
 
 // The system's calls of the same names, where the system has them. Where it lacks one, each fails as
 // said, with the last error ERROR_PROC_NOT_FOUND.

@@ -18,6 +18,7 @@ public:
         : Control{owner}, id_{owner.NewTimerId()}, intervalMs_{intervalMs},
           enabledAtLoad_{enabledAtLoad}, onTick_{onTick} {}
 
+    UINT_PTR Id() const { return id_; } // the WM_TIMER id of its ticks
     bool Enabled() const { return running_; }
     void SetEnabled(bool enabled);
     // Makes sure the timer ticks: one that is not running, or that has missed two intervals (in case the

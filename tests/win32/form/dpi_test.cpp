@@ -48,7 +48,7 @@ TEST(DpiTest, TwipsAndPointsBecomePixelsAtEachDpiAsMulDivRounds) {
 
 // The tests carry the program's manifest (test_manifests.rc): they run per-monitor v2 aware where Windows
 // knows it, and Windows tells them its real version, as it tells the program.
-TEST(TestProcess, RunsWithTheProgramsManifest) {
+TEST(DpiTest, TheTestsRunWithTheProgramsManifest) {
     wchar_t setting[64] = {};
     ASSERT_TRUE(QueryActCtxSettingsW(0, nullptr, L"http://schemas.microsoft.com/SMI/2016/WindowsSettings",
                                      L"dpiAwareness", setting, std::size(setting), nullptr));

@@ -44,7 +44,7 @@ private:
         {L"File", {&kOpen, 1}}, {L"Edit", {&kCopy, 1}}, {L"About", {&kHelp, 1}}};
 };
 
-TEST(FormLayout, AWrappingMenuBarLeavesTheClientAreaItsDesignSizeAndPlace) {
+TEST(FormPlacement, AWrappingMenuBarLeavesTheClientAreaItsDesignSizeAndPlace) {
     WrappingMenuForm form;
     form.Show();
     const RECT client = ScreenClientRect(form.Handle());
@@ -79,7 +79,7 @@ constexpr SIZE kClientAt144{375, 194};
 constexpr RECT kLabelAt144{36, 60, 338, 122};
 constexpr LONG kFontAt144 = -60;
 
-TEST(FormLayout, AMoveToAMonitorOfAnotherDpiTakesTheSuggestedPlaceWithinReachAndTheScaledDesign) {
+TEST(FormPlacement, AMoveToAMonitorOfAnotherDpiTakesTheSuggestedPlaceWithinReachAndTheScaledDesign) {
     ClockSizedForm form;
     form.Show();
     ASSERT_EQ(form.Dpi(), 96u);

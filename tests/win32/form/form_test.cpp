@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace tintavo {
 namespace {
 
@@ -68,6 +70,25 @@ TEST_F(FormTest, TheCloseBoxUnloads) {
     test_support::CloseBox(form);
     EXPECT_TRUE(PumpUntil([&] { return !form.IsLoaded(); }, 1000));
     EXPECT_EQ(form.unloads, 1);
+}
+
+// The controls see each message before the form's own handling, so that one can act on a press, a power
+// change or a clock set even where the form handles it too.
+TEST_F(FormTest, EveryControlSeesPressesPowerAndTimeChangesAndTheFormStillHandlesThem) {
+    struct Sent {
+        UINT message;
+        WPARAM wParam;
+    };
+    for (const Sent& sent : {Sent{WM_LBUTTONDOWN, MK_LBUTTON}, Sent{WM_RBUTTONDOWN, MK_RBUTTON},
+                             Sent{WM_MBUTTONDOWN, MK_MBUTTON}, Sent{WM_POWERBROADCAST, PBT_APMRESUMESUSPEND},
+                             Sent{WM_TIMECHANGE, 0}}) {
+        form.messages.seen.clear();
+        SendMessageW(form.Handle(), sent.message, sent.wParam, MAKELPARAM(100, 60)); // off the label
+        EXPECT_EQ(form.messages.seen, std::vector<UINT>{sent.message}) << sent.message;
+    }
+    EXPECT_EQ(form.buttons, (std::vector<int>{static_cast<int>(MouseButton::Left),
+                                              static_cast<int>(MouseButton::Right),
+                                              static_cast<int>(MouseButton::Middle)}));
 }
 
 // In front of a form's window procedure: what the window holds for the form when it is destroyed.

@@ -6,6 +6,7 @@
 #include "windows/form/common_dialog.h"
 #include "windows/form/controls.h"
 #include "windows/form/form.h"
+#include "windows/form/system_call.h"
 #include "windows/form/timer.h"
 
 #include <windows.h>
@@ -200,8 +201,22 @@ protected:
         QuitPosted();
         Timer::UseCreator(nullptr);
         CommonDialog::UsePrompt(nullptr);
+        system_call::PretendMissing(nullptr);
     }
     ActionWindow actions;
+};
+
+// A control that notes every message the layer hands it, and keeps none: the form goes on with each.
+class MessageLog final : public Control {
+public:
+    explicit MessageLog(Form& owner) : Control{owner} {}
+    std::vector<UINT> seen;
+
+private:
+    bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT&) override {
+        seen.push_back(message);
+        return false;
+    }
 };
 
 // A form of the test's own with a control of each kind, for the form layer's tests.
@@ -215,7 +230,8 @@ public:
     // The fast timer re-enables the slow one on every tick, as the clock's sampling timer does.
     Timer fast{*this, 10, true, Handler::Of<&ProbeForm::EnableSlow>(this)};
     Timer slow{*this, 1000, false, Handler::Of<&ProbeForm::CountSlowTick>(this)};
-    enum : UINT_PTR { kFastTimer = 1, kSlowTimer = 2 }; // their ids: first and second in the form
+    CommonDialog colors{*this};
+    MessageLog messages{*this};
 
     int slowTicks = 0;
     int loads = 0;

@@ -9,7 +9,6 @@
 namespace tintavo {
 namespace {
 
-using test_support::ProbeForm;
 using test_support::PumpUntil;
 using test_support::TicksOf;
 using test_support::TimerTicks;
@@ -53,13 +52,13 @@ TEST_F(TimerTest, ARefusedTimerIsNotTakenForRunningAndALostOneIsCreatedAgain) {
     EXPECT_TRUE(PumpUntil([&] { return form.slow.Enabled(); }, 500)); // the fast timer ticks
 
     // A timer the system dropped (as across sleep) ticks again after a re-arm; a ticking one is kept.
-    KillTimer(form.Handle(), ProbeForm::kFastTimer);
+    KillTimer(form.Handle(), form.fast.Id());
     Sleep(300); // longer than two of its intervals and the tick count's steps
     const int before = creates;
     form.fast.KeepTicking();
     form.slow.KeepTicking();
     EXPECT_EQ(creates, before + 1);
-    EXPECT_TRUE(PumpUntil([&] { return TicksOf(form.Handle(), ProbeForm::kFastTimer) > 0; }, 500));
+    EXPECT_TRUE(PumpUntil([&] { return TicksOf(form.Handle(), form.fast.Id()) > 0; }, 500));
 
     // Ticks not taken for as long (a thread held up) and a re-arm the system refuses: the old timer goes
     // too, so that nothing ticks while the timer is taken for stopped.
@@ -71,7 +70,7 @@ TEST_F(TimerTest, ARefusedTimerIsNotTakenForRunningAndALostOneIsCreatedAgain) {
     const UINT_PTR reference = SetTimer(nullptr, 0, 10, nullptr); // as fast as the fast timer
     EXPECT_TRUE(PumpUntil([&] { return TicksOf(nullptr, reference) >= 5; }, 1000));
     KillTimer(nullptr, reference);
-    EXPECT_EQ(TicksOf(form.Handle(), ProbeForm::kFastTimer), 0);
+    EXPECT_EQ(TicksOf(form.Handle(), form.fast.Id()), 0);
 }
 
 } // namespace
