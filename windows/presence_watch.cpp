@@ -28,6 +28,7 @@ const PresenceWatch::Registrar kSystemRegistrar{
     &system_call::WTSRegisterSessionNotification,
     &system_call::WTSUnRegisterSessionNotification,
     &OpenSessionServicesReady,
+    [] { return IsWindows8OrGreater() != FALSE; },
 };
 const PresenceWatch::Registrar* registrar = &kSystemRegistrar; // or the tests'
 
@@ -104,11 +105,6 @@ void PresenceWatch::TellEveryWatch(bool present) {
         if (watch.owner_.IsLoaded()) watch.onTurn_(present);
 }
 
-const GUID& PresenceWatch::DisplaySetting(bool windows8OrLater) {
-    // The display of the session the program runs in; before Windows 8 only the console's is told.
-    return windows8OrLater ? GUID_SESSION_DISPLAY_STATUS : GUID_MONITOR_POWER_ON;
-}
-
 std::optional<PresenceEvent> PresenceWatch::EventOf(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_POWERBROADCAST:
@@ -143,7 +139,9 @@ std::optional<PresenceEvent> PresenceWatch::EventOf(UINT message, WPARAM wParam,
 void PresenceWatch::OnLoad(UINT /*dpi*/) {
     const HWND window = owner_.Handle();
     // Windows sends the display's state at once, and then each change.
-    display_ = registrar->registerPowerSetting(window, &DisplaySetting(IsWindows8OrGreater()),
+    // The display of the session the program runs in; before Windows 8 only the console's is told.
+    const GUID& display = registrar->windows8OrLater() ? GUID_SESSION_DISPLAY_STATUS : GUID_MONITOR_POWER_ON;
+    display_ = registrar->registerPowerSetting(window, &display,
                                                DEVICE_NOTIFY_WINDOW_HANDLE);
     // Machines with Modern Standby tell the wakes only to windows registered for them (Windows 8 and later).
     suspendResume_ = registrar->registerSuspendResume(window, DEVICE_NOTIFY_WINDOW_HANDLE);

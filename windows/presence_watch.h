@@ -29,6 +29,8 @@ public:
         BOOL (*unregisterSession)(HWND window);
         // The event that the session services set once they run; null where there is none.
         HANDLE (*openSessionServicesReady)();
+        // Windows 8 or later, which tells each session's own display state.
+        bool (*windows8OrLater)();
     };
     static void UseRegistrar(const Registrar* replacement);
 
@@ -45,8 +47,6 @@ public:
     // The presence event a message of the form's window tells; none for any other message, another
     // session's event or a malformed notification.
     static std::optional<desktop::PresenceEvent> EventOf(UINT message, WPARAM wParam, LPARAM lParam);
-    // The power setting that tells the display state of the program's session.
-    static const GUID& DisplaySetting(bool windows8OrLater);
 
 private:
     void OnLoad(UINT dpi) override;

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <versionhelpers.h>
 #include <wtsapi32.h>
 
 #include <cstring>
@@ -121,6 +120,7 @@ struct Registrations {
     HANDLE servicesEvent = nullptr;          // the test's, of which each ask gets a handle of its own
     HANDLE servicesReady = nullptr;          // the last handle handed out, which the watch closes
     int servicesAsked = 0;
+    bool windows8 = true; // what the system says of itself
 } registrations;
 
 HPOWERNOTIFY FakeNotification(int count) {
@@ -158,6 +158,7 @@ constexpr PresenceWatch::Registrar kCountingRegistrar{
                               &registrations.servicesReady, 0, FALSE, DUPLICATE_SAME_ACCESS);
         return registrations.servicesReady;
     },
+    [] { return registrations.windows8; },
 };
 
 class PresenceWatchTest : public test_support::WindowTest {
@@ -198,11 +199,13 @@ TEST_F(PresenceWatchTest, EachRegistrationIsUndoneBeforeItsWindowGoes) {
     EXPECT_EQ(r.undoneAfterTheWindow, 0);
     for (DWORD flags : r.sessionFlags)
         EXPECT_EQ(flags, static_cast<DWORD>(NOTIFY_FOR_THIS_SESSION)); // not every user's sessions
-    // The display of the program's own session where Windows tells it (Windows 8 and later).
-    EXPECT_TRUE(IsEqualGUID(PresenceWatch::DisplaySetting(true), GUID_SESSION_DISPLAY_STATUS));
-    EXPECT_TRUE(IsEqualGUID(PresenceWatch::DisplaySetting(false), GUID_MONITOR_POWER_ON));
+    // The display of the program's own session, which Windows tells from Windows 8 on; before, the console's.
+    ASSERT_EQ(r.settings.size(), 3u);
     for (const GUID& setting : r.settings)
-        EXPECT_TRUE(IsEqualGUID(setting, PresenceWatch::DisplaySetting(IsWindows8OrGreater())));
+        EXPECT_TRUE(IsEqualGUID(setting, GUID_SESSION_DISPLAY_STATUS));
+    registrations.windows8 = false;
+    frmMain().Show();
+    EXPECT_TRUE(IsEqualGUID(r.settings.back(), GUID_MONITOR_POWER_ON));
 }
 
 // Refused early at logon, the registration waits for the session services' event and is tried once more

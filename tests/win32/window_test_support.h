@@ -71,11 +71,13 @@ inline constexpr PresenceWatch::Registrar kQuietRegistrar{
     [](HWND, DWORD) { return TRUE; },
     [](HWND) { return TRUE; },
     []() -> HANDLE { return nullptr; },
+    [] { return true; },
 };
 
-// Every fixture's start and end: the test's clock at 18:09, the quiet registrar, and no window of the program left loaded (the
-// compact clock first, which brings the main clock back), then the layer's end; every seam back to the
-// system's and presence back as at the program's start, also after a test that failed midway.
+// Every fixture's start and end: the test's clock at 18:09, the quiet registrar, and no window of the
+// program left loaded (the compact clock first, which brings the main clock back), then the layer's end;
+// every seam back to the system's and presence back as at the program's start, also after a test that
+// failed midway.
 class WindowTest : public FormLayerTest {
 protected:
     void SetUp() override {
