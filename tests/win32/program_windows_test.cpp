@@ -163,26 +163,6 @@ TEST_F(ProgramWindowsTest, AboutItemsOpenOneWindowEachInTheirLayout) {
     EXPECT_EQ(Form2().BackColor(), 0x00FFFF00u);
 }
 
-TEST_F(ProgramWindowsTest, AboutWindowsAreCyanBehindTheirTexts) {
-    Choose(L"About", L"Tintavo");
-    Choose(L"About", L"ZuziradOdor");
-    const auto painted = [](HWND window) { return test_support::PixelOf(window, 2, 2) == RGB(0, 255, 255); };
-    ASSERT_TRUE(PumpUntil([&] { return painted(Form1().Handle()) && painted(Form2().Handle()); }, 2000));
-    for (HWND window : {Form1().Handle(), Form2().Handle()}) {
-        RECT client{};
-        GetClientRect(window, &client);
-        HDC dc = GetDC(window);
-        int cyan = 0, other = 0;
-        for (int y = 0; y < client.bottom; y += 2)
-            for (int x = 0; x < client.right; x += 2)
-                (GetPixel(dc, x, y) == RGB(0, 255, 255) ? cyan : other)++;
-        EXPECT_EQ(GetPixel(dc, 2, 2), RGB(0, 255, 255));
-        ReleaseDC(window, dc);
-        EXPECT_GT(cyan, 8 * other); // only the texts and the frame's border are in other colours
-        EXPECT_GT(other, 50);
-    }
-}
-
 // What the windows carry for screen readers: the time as shown, and the About windows' texts.
 TEST_F(ProgramWindowsTest, ScreenReadersReadTheTimeAsShownAndTheAboutTexts) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
