@@ -98,16 +98,10 @@ struct DialogSeen {
 void CALLBACK CancelColorDialog(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     dialogSeen.ownerEnabled = IsWindowEnabled(frmMain().Handle()) != FALSE;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM) -> BOOL {
-            if (GetWindow(window, GW_OWNER) != frmMain().Handle() || !IsWindowVisible(window)) return TRUE;
-            dialogSeen.window = window;
-            dialogSeen.awareness = GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(window));
-            PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-            return FALSE;
-        },
-        0);
+    dialogSeen.window = test_support::ShownWindowOwnedBy(frmMain().Handle());
+    if (!dialogSeen.window) return;
+    dialogSeen.awareness = GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(dialogSeen.window));
+    PostMessageW(dialogSeen.window, WM_COMMAND, IDCANCEL, 0);
 }
 
 TEST_F(ProgramWindowsTest, TheRealColorDialogIsModalAndTheClockKeepsTickingMeanwhile) {

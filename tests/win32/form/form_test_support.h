@@ -87,6 +87,23 @@ inline COLORREF PixelOf(HWND window, int x, int y) {
     return color;
 }
 
+// The visible window of this thread that the owner owns (a dialog it shows); null when there is none.
+inline HWND ShownWindowOwnedBy(HWND owner) {
+    struct Search {
+        HWND owner, found;
+    } search{owner, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM lParam) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(lParam);
+            if (GetWindow(window, GW_OWNER) != s.owner || !IsWindowVisible(window)) return TRUE;
+            s.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // The window's client area in screen coordinates.
 inline RECT ScreenClientRect(HWND window) {
     RECT client{};

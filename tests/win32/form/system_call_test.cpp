@@ -59,15 +59,10 @@ void LaidOutAsDesigned(ProbeForm& form) {
 HWND dialogOwner = nullptr;
 bool dialogShown = false;
 void CALLBACK AnswerColorDialog(HWND, UINT, UINT_PTR, DWORD) {
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM) -> BOOL {
-            if (GetWindow(window, GW_OWNER) != dialogOwner || !IsWindowVisible(window)) return TRUE;
-            dialogShown = true;
-            PostMessageW(window, WM_COMMAND, IDOK, 0);
-            return FALSE;
-        },
-        0);
+    if (const HWND dialog = test_support::ShownWindowOwnedBy(dialogOwner)) {
+        dialogShown = true;
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    }
 }
 void ColorDialog(ProbeForm& form, bool shown) {
     dialogOwner = form.Handle();
