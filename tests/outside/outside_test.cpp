@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <functional>
 #include <iterator>
@@ -123,15 +124,18 @@ void Type(std::initializer_list<WORD> keys) {
 // system tells nothing (Wine tells little).
 std::string PresenceSeen() {
     std::string seen = "the suite saw the session ";
-    // WTSINFOEXW's first members, which older SDK headers lack: its level, then (8-aligned) the session,
-    // its connect state and its lock state. The lock state is reversed on Windows 7.
+    // WTSINFOEXW's first members, which older SDK headers lack: its level, then the session, its connect
+    // state and its lock state at 8, where the level-1 record's 64-bit times align it. The padding is
+    // spelled out: an alignment specifier would be MSVC's C4324. The lock state is reversed on Windows 7.
     // https://learn.microsoft.com/windows/win32/api/wtsapi32/ns-wtsapi32-wtsinfoex_level1_w
     struct SessionInfoEx {
         DWORD level;
-        alignas(8) ULONG session;
+        DWORD padding;
+        ULONG session;
         LONG connectState;
         LONG lockState;
     };
+    static_assert(offsetof(SessionInfoEx, session) == 8);
     constexpr auto kSessionInfoEx = static_cast<WTS_INFO_CLASS>(25);
     LPWSTR buffer = nullptr;
     DWORD bytes = 0;
