@@ -19,6 +19,7 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -29,6 +30,8 @@ constexpr const wchar_t* kCompactTitle = L"Quorvin Clock";
 constexpr const wchar_t* kClockAboutTitle = L"About Digital Tintavo";
 constexpr const wchar_t* kMakerAboutTitle = L"About ZuziradOdor";
 constexpr const wchar_t* kAllTitles[] = {kMainTitle, kCompactTitle, kClockAboutTitle, kMakerAboutTitle};
+// The session's claim on its one clock, as any program can find it.
+constexpr const wchar_t* kClaim = L"Local\\Tintavo.SessionClock";
 constexpr COLORREF kKeyColor = RGB(255, 0, 255);
 constexpr COLORREF kLayoutColor = RGB(255, 255, 255);
 // The main clock as designed, in twips (1440 to the inch).
@@ -396,6 +399,64 @@ TEST(OutsideTest, FileCloseFromTheKeyboardEndsTheProgramWithExitCodeZeroLeavingN
     EXPECT_EQ(left, nullptr) << "a window left behind";
 }
 
+// A start that finds the session's clock: it ends within 10 s with exit code 0, before any window.
+void ExpectEndedAtOnceWithoutAWindow(const Tintavo& start) {
+    bool window = false;
+    const bool ended = WaitFor(
+        [&] {
+            window = window || !start.Windows(nullptr).empty();
+            return start.Ended(0);
+        },
+        10000);
+    ASSERT_TRUE(ended) << "the start still runs 10 s later";
+    EXPECT_EQ(start.ExitCode(), 0u);
+    EXPECT_FALSE(window) << "the start showed a window";
+}
+
+// A start that finds the session's claim made by something else than a running clock: it ends as a second
+// start where the claim may not be opened (a clock started elevated holds it); it is the session's clock
+// where the claim was left by a clock that ended without giving it up, or where no claim can be made.
+TEST(OutsideTest, AStartEndsOnAClaimItMayNotOpenAndRunsOnAnAbandonedOrImpossibleOne) {
+    struct Case {
+        const char* name;
+        HANDLE (*make)();
+        bool runs;
+    } const cases[] = {
+        {"a claim with an empty access list",
+         [] {
+             ACL empty{};
+             SECURITY_DESCRIPTOR descriptor{};
+             (void)InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+             (void)InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+             (void)SetSecurityDescriptorDacl(&descriptor, TRUE, &empty, FALSE);
+             SECURITY_ATTRIBUTES attributes{static_cast<DWORD>(sizeof attributes), &descriptor, FALSE};
+             return CreateMutexW(&attributes, FALSE, kClaim);
+         },
+         false},
+        {"a claim abandoned by its owner",
+         [] {
+             const HANDLE mutex = CreateMutexW(nullptr, FALSE, kClaim);
+             std::thread([mutex] { (void)WaitForSingleObject(mutex, 0); }).join(); // ends holding it
+             return mutex;
+         },
+         true},
+        {"an event of the claim's name", [] { return CreateEventW(nullptr, TRUE, FALSE, kClaim); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const HANDLE held = c.make();
+        ASSERT_NE(held, nullptr) << "error " << GetLastError();
+        {
+            const Tintavo start;
+            if (c.runs)
+                EXPECT_NE(LoadedMainClock(start), nullptr) << "no clock";
+            else
+                ExpectEndedAtOnceWithoutAWindow(start);
+        }
+        CloseHandle(held);
+    }
+}
+
 // A second start in the session of a running clock (a double-click more, or the Startup folder and the
 // restart after an update both) ends before it shows a window; the running clock stays as it was.
 TEST(OutsideTest, ASecondStartEndsAtOnceWithExitCodeZeroAndTheRunningClockStaysAsItWasAndTicks) {
@@ -411,19 +472,17 @@ TEST(OutsideTest, ASecondStartEndsAtOnceWithExitCodeZeroAndTheRunningClockStaysA
     ASSERT_TRUE(WaitFor([&] { return GetWindowRect(window, &placed) && placed.left == 40; }, 5000))
         << "the clock cannot be moved";
 
+    // Held in the session's namespace: one clock per session, not one per machine.
+    const HANDLE claim = OpenMutexW(SYNCHRONIZE, FALSE, kClaim);
+    EXPECT_NE(claim, nullptr) << "no claim under Local\\ (error " << GetLastError() << ")";
+    if (claim) CloseHandle(claim);
+    EXPECT_EQ(OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\Tintavo.SessionClock"), nullptr)
+        << "claimed under Global\\";
+
     const ULONGLONG started = GetTickCount64();
     const Tintavo second;
-    bool secondWindow = false;
-    const bool ended = WaitFor(
-        [&] {
-            secondWindow = secondWindow || !second.Windows(nullptr).empty();
-            return second.Ended(0);
-        },
-        10000);
+    ASSERT_NO_FATAL_FAILURE(ExpectEndedAtOnceWithoutAWindow(second));
     std::printf("the second start ended after %llu ms\n", GetTickCount64() - started);
-    ASSERT_TRUE(ended) << "the second start still runs 10 s later";
-    EXPECT_EQ(second.ExitCode(), 0u);
-    EXPECT_FALSE(secondWindow) << "the second start showed a window";
     ASSERT_FALSE(first.Ended(0)) << "the running clock ended";
     EXPECT_EQ(first.Windows(kMainTitle), std::vector<HWND>{window});
     RECT now{};
