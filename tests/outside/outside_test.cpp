@@ -97,6 +97,11 @@ std::wstring AccessibleName(HWND window) {
     return text;
 }
 
+// For the tests of a clock that registers with the system, which pauses while the display is off: a runner
+// with nobody at it turns the display off after its idle time-out. Kept on until this process ends.
+// https://learn.microsoft.com/windows/win32/api/winbase/nf-winbase-setthreadexecutionstate
+void KeepTheDisplayOn() { (void)SetThreadExecutionState(ES_CONTINUOUS | ES_DISPLAY_REQUIRED); }
+
 SYSTEMTIME LocalNow() {
     SYSTEMTIME now{};
     GetLocalTime(&now);
@@ -342,6 +347,7 @@ TEST(OutsideTest, MainClockIsATopmostToolWindowKeyedInMagentaWithTheDesignSizeAt
 TEST(OutsideTimeTest, TheTimeLabelReadsNowAndTheBackgroundIsItsScheduledColorAfterTheFirstSecond) {
     // Started early enough in the minute for the checks below to fall in the same minute.
     (void)WaitFor([] { return LocalNow().wSecond <= 45; }, 16000);
+    KeepTheDisplayOn();
     const Tintavo tintavo;
     const HWND window = LoadedMainClock(tintavo);
     ASSERT_NE(window, nullptr) << "no main clock window";
@@ -460,6 +466,7 @@ TEST(OutsideTest, AStartEndsOnAClaimItMayNotOpenAndRunsOnAnAbandonedOrImpossible
 // A second start in the session of a running clock (a double-click more, or the Startup folder and the
 // restart after an update both) ends before it shows a window; the running clock stays as it was.
 TEST(OutsideTest, ASecondStartEndsAtOnceWithExitCodeZeroAndTheRunningClockStaysAsItWasAndTicks) {
+    KeepTheDisplayOn();
     const Tintavo first;
     const HWND window = LoadedMainClock(first);
     ASSERT_NE(window, nullptr) << "no main clock window";

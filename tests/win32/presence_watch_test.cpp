@@ -174,6 +174,10 @@ protected:
 // system tells no presence (a console with its display off, a locked session), the clock pauses and this
 // test alone says so.
 TEST_F(PresenceWatchTest, AClockRegisteredWithTheSystemTicks) {
+    // The display kept on until this process ends: a runner with nobody at it turns it off after its idle
+    // time-out, and the clock pauses.
+    // https://learn.microsoft.com/windows/win32/api/winbase/nf-winbase-setthreadexecutionstate
+    (void)SetThreadExecutionState(ES_CONTINUOUS | ES_DISPLAY_REQUIRED);
     PresenceWatch::UseRegistrar(nullptr);
     frmMain().Show();
     TimerTicks().clear();
