@@ -7,11 +7,9 @@ import time
 
 import conftest
 import tintavo_e2e as e2e
-from tintavo_e2e import BLACK, LABEL, MAIN_CLIENT, MAIN_TITLE, RED, SCREEN_LABEL, SETTLE_S, TEXT_GREY, WHITE
+from tintavo_e2e import BLACK, LABEL, MAIN_CLIENT, MAIN_TITLE, RED, SETTLE_S, WHITE
 
-BLUE = (0, 0, 255)
-VIOLET_SHADE = (96, 44, 216)
-WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK = 0x2B1, 7, 8
+WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK = 0x2B1, 7
 
 
 def client(image):
@@ -96,10 +94,8 @@ def test_main_window_opens_white_then_shows_time_and_scheduled_color(clock):
     conftest.readme_shot["image"] = red.within(outer)
 
 
-def test_a_locked_session_stops_the_clock_and_unlocking_shows_the_half_hour_at_once(clock):
-    clock.start_main(10, 29, second=48, color=BLUE)
-    half_hour = clock.started_at + 12  # the local time was 10:29:48 (and a fraction) at the start
-    assert time.monotonic() < half_hour - 3, "the clock started too slowly to be locked before 10:30"
+def test_a_locked_session_stops_the_clock(clock):
+    clock.start_main(18, 9, color=RED)
     pid = clock.program_pid()
     e2e.post_message(MAIN_TITLE, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, "session")
     time.sleep(0.3)
@@ -107,13 +103,3 @@ def test_a_locked_session_stops_the_clock_and_unlocking_shows_the_half_hour_at_o
     time.sleep(1.5)
     after = e2e.cpu_and_wakeups(pid)
     assert after == before, f"locked, the clock still runs: (processor ticks, wake-ups) {before} -> {after}"
-
-    time.sleep(max(0.0, half_hour + 0.5 - time.monotonic()))
-    assert background_is(BLUE)(e2e.screenshot()), "the half hour's colour showed before the unlock"
-    e2e.post_message(MAIN_TITLE, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, "session")
-    unlocked = time.monotonic()
-    image = e2e.wait_for_screen(
-        lambda im: (background_is(VIOLET_SHADE)(im)
-                    and e2e.text_likeness(im.within(SCREEN_LABEL), TEXT_GREY, "10:30 AM")[0] >= 0.8),
-        timeout=1.0, interval=0.02, what="10:30 AM on the half hour's violet")
-    assert image.taken_at - unlocked <= 0.5, f"10:30 showed {image.taken_at - unlocked:.2f} s after the unlock"

@@ -230,24 +230,13 @@ def refresh_picture(image, target):
 
 
 # ---------------------------------------------------------------------------------------------------
-# Reading text: the shape of the solid text pixels against the same text drawn by ImageMagick
+# Text on the screen
 
 
 def color_mask(image, color):
     """Positions of the pixels of exactly this colour: for text, its solid strokes (antialiased edges
     are blends with whatever lies beneath)."""
     return {(x, y) for x, y, c in image.pixels() if c == color}
-
-
-def rendered_text(text, font="Liberation-Serif-Bold", pixel_height=40):
-    """(solid, covered) pixel sets of text drawn black on white by ImageMagick at an em height in pixels:
-    solid are the nearly black pixels, covered all that the text touches."""
-    raw = subprocess.run(["convert", "-background", "white", "-fill", "black", "-font", font,
-                          "-density", "72", "-pointsize", str(pixel_height), "label:" + text,
-                          "-depth", "8", "ppm:-"], stdout=subprocess.PIPE, check=True, timeout=20).stdout
-    image = Image.from_ppm(raw)
-    return ({(x, y) for x, y, c in image.pixels() if c[0] < 30},
-            {(x, y) for x, y, c in image.pixels() if c[0] < 250})
 
 
 def runs(positions, gap=1):
@@ -259,40 +248,6 @@ def runs(positions, gap=1):
         else:
             found.append([p, p])
     return [tuple(r) for r in found]
-
-
-def text_likeness(image, text_color, text, **font):
-    """How well the text drawn in text_colour on image matches text set in the given font, glyph by glyph.
-
-    The image's glyphs are cut apart at empty columns (anything not the background, taken from the
-    top-left pixel, counts) and so is the reference; each glyph's solid pixels are compared with the
-    reference's, aligned at the glyph's left edge and the text's top, allowing one pixel of shift.
-    Gives (lowest glyph overlap from 0 to 1, list of overlaps); 0 when the glyph counts differ. The same
-    text scores about 0.9 for every glyph, a different digit or letter 0.7 or less.
-    """
-    background = image.pixel(0, 0)
-    solid = color_mask(image, text_color)
-    covered = {(x, y) for x, y, c in image.pixels() if c != background}
-    ref_solid, ref_covered = rendered_text(text, **font)
-    if not covered or not ref_covered:
-        return 0.0, []
-    glyphs, ref_glyphs = runs(sorted({x for x, _ in covered})), runs(sorted({x for x, _ in ref_covered}))
-    if len(glyphs) != len(ref_glyphs):
-        return 0.0, [f"{len(glyphs)} glyphs, {len(ref_glyphs)} expected"]
-    top = min(y for _, y in covered)
-    ref_top = min(y for _, y in ref_covered)
-    scores = []
-    for (a0, a1), (b0, b1) in zip(glyphs, ref_glyphs):
-        mine = {(x - a0, y - top) for x, y in solid if a0 <= x <= a1}
-        ref = {(x - b0, y - ref_top) for x, y in ref_solid if b0 <= x <= b1}
-        best = 0.0
-        for dx in (-1, 0, 1):
-            for dy in (-1, 0, 1):
-                shifted = {(x + dx, y + dy) for x, y in ref}
-                if mine | shifted:
-                    best = max(best, len(mine & shifted) / len(mine | shifted))
-        scores.append(round(best, 2))
-    return min(scores), scores
 
 
 def screenshot(save_as=None):
