@@ -94,7 +94,7 @@ def test_stays_above_a_raised_active_window_and_brings_a_covered_about_window_fo
     # An open About window that the other window covers comes to the front when chosen again.
     e2e.choose("About", "Tintavo")
     about = e2e.wait_for_window("About Digital Tintavo", timeout=5)
-    spot = (356 + 4, 388 + 4)  # inside the About window's cyan client area, under the other window's edge
+    spot = tuple(v + 4 for v in e2e.client_origin(about, menu=False))  # in its cyan, under the other window
     e2e.run(["xdotool", "windowactivate", "--sync", str(logo), "windowraise", str(logo)])
     e2e.wait_for_screen(lambda im: im.getpixel(spot) == GREEN, timeout=5, what="the About window covered")
     e2e.choose("About", "Tintavo")
