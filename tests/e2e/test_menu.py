@@ -2,8 +2,11 @@
 only the screen shows: the menus drawn, the system's colour dialog and the colour it gives the time, the
 About windows drawn. What each command does to the windows is the Windows tests' (ProgramWindowsTest)."""
 
+import os
 import re
+import shutil
 import time
+from pathlib import Path
 
 from PIL import Image
 
@@ -15,6 +18,9 @@ ABOUT_CLOCK_TITLE = "About Digital Tintavo"
 ABOUT_MAKER_TITLE = "About ZuziradOdor"
 
 CYAN = (0, 255, 255)
+# Libraries planted beside a copy of the exe: the form layer's tests' probe under other names.
+PLANTED = ("comdlg32", "uxtheme")
+PROBE_DLL = e2e.REPO / "build" / "win" / "tests" / "win32" / "form" / "tintavo_probe.dll"
 
 
 def label_blank(image, color):
@@ -93,7 +99,8 @@ def test_menu_bar_with_the_mouse_and_the_keyboard(clock):
 
 
 def libraries_loaded_by_the_program(clock):
-    """Lower-cased paths of the libraries tintavo.exe itself loaded so far (Wine's loaddll trace)."""
+    """Lower-cased paths of the libraries tintavo.exe itself loaded so far (Wine's loaddll trace), the exe
+    first."""
     out = clock.output()
     exe = re.search(r'^([0-9a-f]+):\S*loaddll\S* Loaded L"[^"]*tintavo\.exe"', out, re.M)
     assert exe, "no loaddll trace of tintavo.exe"
@@ -101,7 +108,15 @@ def libraries_loaded_by_the_program(clock):
     return [p.replace("\\\\", "\\").lower() for p in found]  # the trace doubles each backslash
 
 
-def test_color_dialog_loads_on_first_use_from_the_system_folder_and_is_modal(clock, monkeypatch):
+def test_color_dialog_loads_on_first_use_from_the_system_folder_and_is_modal(clock, monkeypatch, tmp_path):
+    # A copy of the exe with libraries planted beside it, named as the colour dialog's and as the theme
+    # library, which Wine loads into the program by name as its first window is made; preferred to Wine's
+    # own (n,b), as Windows takes whatever file its search finds. The program limits the search to the
+    # system folder before anything loads, so neither is ever loaded.
+    clock.exe = Path(shutil.copy(clock.exe, tmp_path))
+    for name in PLANTED:
+        shutil.copy(PROBE_DLL, tmp_path / f"{name}.dll")
+    monkeypatch.setenv("WINEDLLOVERRIDES", f"{os.environ['WINEDLLOVERRIDES']};{','.join(PLANTED)}=n,b")
     monkeypatch.setenv("WINEDEBUG", "+loaddll")
     window = clock.start_main(18, 9, color=RED)
     # The dialog's libraries are not loaded until it is first shown (they cost several MB resident).
@@ -115,6 +130,8 @@ def test_color_dialog_loads_on_first_use_from_the_system_folder_and_is_modal(clo
     picture.save(e2e.SHOTS_DIR / "menu-colour-dialog.png")
     # From the system directory, with Common Controls 6 (visual styles) through the dialog's manifest.
     loaded = libraries_loaded_by_the_program(clock)
+    beside = [p for p in loaded[1:] if p.startswith(loaded[0].rsplit("\\", 1)[0] + "\\")]
+    assert beside == [], f"loaded from beside the exe: {beside}"
     assert r"c:\windows\system32\comdlg32.dll" in loaded, loaded
     comctl = [p for p in loaded if p.endswith("\\comctl32.dll")]
     assert comctl and all(re.search(r"\\winsxs\\[^\\]*common-controls[^\\]*_6\.0\.", p) for p in comctl), loaded
