@@ -66,7 +66,8 @@ def test_main_window_opens_white_then_shows_time_and_scheduled_color(clock):
     left, top, right, _ = off_layout(area, background).getbbox()
     # "6:09 PM" in 30-point bold Times New Roman metrics is about 145 pixels wide.
     assert 137 <= right - left <= 153, f"text spans x {left}..{right - 1}: wrong font or text"
-    assert abs((left + right - 1) / 2 - (LABEL.x + (LABEL.width - 1) / 2)) <= 2, f"text not centred: {left}..{right}"
+    assert abs((left + right - 1) / 2 - (LABEL.x + (LABEL.width - 1) / 2)) <= 2, \
+        f"text not centred: x {left}..{right - 1}"
     assert top < LABEL.y + 15, f"text starts at y {top}, not at the top of the label"
 
     # The scheduled colour for 6 PM: red, with the rectangle and the time on it.
