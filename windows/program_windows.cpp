@@ -134,10 +134,26 @@ void MainClockForm::close_Click() {
     EndProgram();
 }
 
+// ---- Switching between the two clocks ----------------------------------------------------------------
+
+namespace {
+
+// The compact clock is loaded and not handing back to the main clock.
+bool CompactClockStays() { return Form3().IsLoaded() && !Form3().IsUnloading(); }
+
+// Whether the clock window going leaves the session without a clock, so that the claim is given up and a
+// start from now on is the next clock: every window goes when the program ends; else the compact clock
+// hands back to the main clock, and the main clock leaves one only in a switch to a compact clock that stays.
+bool LeavesNoClock(const ClockForm& going) {
+    return Form::ProgramEnding() || (&going == &frmMain() && !CompactClockStays());
+}
+
+} // namespace
+
 void MainClockForm::small_Click() {
     Form3().Show(); // first, so that a clock window is always loaded
     // A Small taken while the compact clock hands back to this window finds it unloading: this one stays.
-    if (Form3().IsLoaded() && !Form3().IsUnloading()) frmMain().UnloadWindow();
+    if (CompactClockStays()) frmMain().UnloadWindow();
 }
 
 void MainClockForm::clock_Click() { Form1().Show(); }
@@ -145,9 +161,7 @@ void MainClockForm::clock_Click() { Form1().Show(); }
 void MainClockForm::zuziradodor_Click() { Form2().Show(); }
 
 void MainClockForm::Form_Unload(int& /*cancel*/) {
-    // Without a compact clock to stay, the program closes: a start from now on is the next clock. A
-    // switch to the compact clock keeps the claim.
-    if (ProgramEnding() || !Form3().IsLoaded() || Form3().IsUnloading()) one_clock::GiveUp();
+    if (LeavesNoClock(*this)) one_clock::GiveUp(); // a switch to the compact clock keeps the claim
     Form1().UnloadWindow();
     Form2().UnloadWindow();
 }
@@ -158,7 +172,7 @@ CompactClockForm::CompactClockForm() : ClockForm{kCompactDesign, kCompactTime} {
 
 void CompactClockForm::Form_Unload(int& /*cancel*/) {
     // The compact clock hands back to the main clock, unless the program is ending and every window goes.
-    if (ProgramEnding())
+    if (LeavesNoClock(*this))
         one_clock::GiveUp();
     else
         frmMain().Show();
