@@ -80,7 +80,7 @@ inline HWND MainClockCreated(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 // The time of day the clock windows read: each test sets it.
-inline TimeOfDay now{18, 9};
+inline constinit TimeOfDay now{18, 9};
 inline TimeOfDay TestClock() { return now; }
 
 // Registers nothing with the system and tells every registration done: a runner's console with its display
