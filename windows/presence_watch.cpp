@@ -22,7 +22,7 @@ constexpr UINT kSessionServicesReady = WM_APP + 1;
 
 HANDLE OpenSessionServicesReady() { return OpenEventW(SYNCHRONIZE, FALSE, L"Global\\TermSrvReadyEvent"); }
 
-const PresenceWatch::Registrar kSystemRegistrar{
+constexpr PresenceWatch::Registrar kSystemRegistrar{
     &system_call::RegisterPowerSettingNotification,
     &system_call::UnregisterPowerSettingNotification,
     &system_call::RegisterSuspendResumeNotification,
@@ -32,7 +32,7 @@ const PresenceWatch::Registrar kSystemRegistrar{
     &OpenSessionServicesReady,
     [] { return IsWindows8OrGreater() != FALSE; },
 };
-const PresenceWatch::Registrar* registrar = &kSystemRegistrar; // or the tests'
+constinit const PresenceWatch::Registrar* registrar = &kSystemRegistrar; // or the tests'
 
 std::optional<DWORD> OwnSessionId() {
     DWORD session = 0;
