@@ -100,8 +100,7 @@ void CALLBACK CancelColorDialog(HWND, UINT, UINT_PTR id, DWORD) {
     dialogSeen.ownerEnabled = IsWindowEnabled(frmMain().Handle()) != FALSE;
     dialogSeen.window = test_support::ShownWindowOwnedBy(frmMain().Handle());
     if (!dialogSeen.window) return;
-    dialogSeen.awareness =
-        GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(dialogSeen.window));
+    dialogSeen.awareness = GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(dialogSeen.window));
     PostMessageW(dialogSeen.window, WM_COMMAND, IDCANCEL, 0);
 }
 
@@ -324,16 +323,14 @@ TEST_F(ProgramWindowsTest, TheMainCloseBoxEndsTheProgram) {
 // Whether a start of the program now would be the session's clock. Asked from a thread of its own: the
 // claim belongs to the thread that holds it, which could claim it again.
 bool FreeForTheNextClock(const wchar_t* name) {
-    return std::async(std::launch::async,
-                      [name] {
-                          const HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
-                          const DWORD wait = WaitForSingleObject(mutex, 0);
-                          const bool free = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
-                          if (free) ReleaseMutex(mutex);
-                          CloseHandle(mutex);
-                          return free;
-                      })
-        .get();
+    return std::async(std::launch::async, [name] {
+        const HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
+        const DWORD wait = WaitForSingleObject(mutex, 0);
+        const bool free = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+        if (free) ReleaseMutex(mutex);
+        CloseHandle(mutex);
+        return free;
+    }).get();
 }
 
 TEST_F(ProgramWindowsTest, TheSessionsClockIsHeldAcrossSmallAndBackAndGivenUpAsTheLastClockCloses) {
