@@ -98,7 +98,7 @@ fi
 /usr/bin/python3 tools/release/check_dist.py "$a/dist" --header windows/res/version.h \
     --schemas tools/release/schemas --time "$SOURCE_DATE_EPOCH" ||
     fail "the release's files or manifests are not sound (above)"
-# The checker itself, on copies of this release: a release date a day off and a field no schema names.
+# The checker itself, on copies of this release: each of its rules refusing a copy with its fault planted.
 TINTAVO_DIST=$a/dist /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/release ||
     fail "the release checker's own tests failed (above)"
 
