@@ -117,18 +117,23 @@ narrow_filter='
     found = 1
 }
 END { exit found }'
+parse_errors='^.+:[0-9]+:[0-9]+: (fatal )?error: |^error: |^Error while processing '
 query_one() { # database directory, source, extra arguments...
     local db=$1 source=$2 out diagnostics status=0
     shift 2
     diagnostics=$(mktemp)
     out=$(clang-query -p "$db" --extra-arg=-Wno-everything --extra-arg=-Wno-error --extra-arg=-Wsystem-headers \
         --extra-arg=-Wconversion --extra-arg=-Wno-sign-conversion "$@" -f scripts/msvc-warnings.query \
-        "$source" 2>"$diagnostics") || {
-        printf '%s\n' "$out"
-        grep -E ': (fatal )?error: ' "$diagnostics"
+        "$source" 2>"$diagnostics") || status=1
+    # clang-query exits 0 on a source that it cannot parse and matches what it made of it: an error in its
+    # diagnostics fails the source.
+    if ((status)) || grep -Eq "$parse_errors" "$diagnostics"; then
+        if ((status)); then printf '%s\n' "$out"; fi
+        echo "$source: clang-query failed or could not parse it"
+        grep -E "$parse_errors" "$diagnostics"
         rm -f "$diagnostics"
         return 1
-    }
+    fi
     if grep -Eq '^[1-9][0-9]* match(es)?\.$' <<<"$out"; then
         printf '%s\n' "$out" | grep -Ev '^$|^[0-9]+ match(es)?\.$|^Match #'
         status=1
