@@ -237,7 +237,8 @@ protected:
         for (const Expected& known : kKnownMinutes) {
             if (known.minuteOfDay != minuteOfDay) continue;
             ++checked_;
-            EXPECT_EQ(LoadedClock().TimeLabel().Caption(), known.caption) << "minute " << minutesRun_;
+            EXPECT_EQ(ClockFormProbe::TimeLabel(LoadedClock()).Caption(), known.caption)
+                << "minute " << minutesRun_;
             EXPECT_EQ(LoadedClock().BackColor(), known.backColor ? known.backColor : before)
                 << "minute " << minutesRun_;
         }
