@@ -112,6 +112,43 @@ inline RECT ScreenClientRect(HWND window) {
     return client;
 }
 
+// A form's window out of reach after a display or work-area change comes back into the work area, and one
+// with a grip of its caption still in the work area stays where the user put it. Each message is sent and
+// the place read before any other message runs: the window manager, which may move a window it finds off
+// the screen, is heard only in a message loop, so what is read is the layer's doing alone.
+inline void ExpectKeptWithinReach(HWND window, UINT_PTR timer) {
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const auto moveTo = [&](int x, int y) {
+        SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    const auto place = [&] {
+        RECT outer{};
+        GetWindowRect(window, &outer);
+        return std::pair{outer.left, outer.top};
+    };
+    const auto displayChange = [&] {
+        SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(work.right, work.bottom));
+    };
+    const auto workAreaChange = [&] { SendMessageW(window, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0); };
+
+    moveTo(work.right - 40, 300); // partly off the right edge of a monitor that is still there
+    displayChange();
+    workAreaChange();
+    EXPECT_EQ(place(), std::pair(work.right - 40, LONG{300}));
+
+    moveTo(-3000, -2000); // wholly outside the screen: nothing moves it back until the display changes
+    for (int tick = 0; tick < 100; ++tick)
+        Tick(window, timer);
+    EXPECT_EQ(place(), std::pair(LONG{-3000}, LONG{-2000}));
+    displayChange();
+    EXPECT_EQ(place(), std::pair(work.left, work.top));
+
+    moveTo(400, work.top - 30); // the caption above the work area: back in after a work-area change
+    workAreaChange();
+    EXPECT_EQ(place(), std::pair(LONG{400}, work.top));
+}
+
 // The client areas of the windows shown while it lives, each as it was when the window was shown: where
 // the program put it. A window manager may move a window once it is on the screen (openbox now and then
 // puts a new one at (0, 0)), and Wine moves the window with it; that is not the program's to control.

@@ -30,7 +30,7 @@ using test_support::ProbeForm;
 using SystemCallTest = test_support::ProbeFormTest;
 
 // Loaded again without the export: the client area where and as large as designed at the screen's 96 dpi,
-// and brought back within reach from off every monitor.
+// and kept within reach, which takes the caption's height.
 void LaidOutAsDesigned(ProbeForm& form) {
     form.UnloadWindow();
     (void)test_support::QuitPosted(); // the unload's, which would end the next modal loop
@@ -46,13 +46,7 @@ void LaidOutAsDesigned(ProbeForm& form) {
     ASSERT_TRUE(SendMessageW(form.Handle(), WM_GETDPISCALEDSIZE, 96, reinterpret_cast<LPARAM>(&outer)));
     EXPECT_EQ(outer.cx, window.right - window.left);
     EXPECT_EQ(outer.cy, window.bottom - window.top);
-    SetWindowPos(form.Handle(), nullptr, -3000, -2000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(form.Handle(), WM_DISPLAYCHANGE, 32, 0);
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    GetWindowRect(form.Handle(), &window);
-    EXPECT_EQ(window.left, work.left);
-    EXPECT_EQ(window.top, work.top);
+    test_support::ExpectKeptWithinReach(form.Handle(), form.fast.Id());
 }
 
 // The colour dialog, answered OK as soon as it shows: whether ShowColor says OK, and whether it showed.
