@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <map>
 #include <string>
@@ -273,11 +274,11 @@ private:
     }
 };
 
-// A form of the test's own with a control of each kind, for the form layer's tests.
+// A form of the test's own with a control of each kind and a menu bar, for the form layer's tests.
 class ProbeForm final : public Form {
 public:
     // 120 x 80 pixels at (40, 60) at 96 dpi; the label at (10, 10), 50 x 20; the line along the bottom row.
-    ProbeForm() : Form{{L"Probe", {1800, 1200}, TwipsPoint{600, 900}, 0x00FFFFFF}} {}
+    ProbeForm() : Form{{L"Probe", {1800, 1200}, TwipsPoint{600, 900}, 0x00FFFFFF}, menus} {}
 
     Label label{*this, {{150, 150, 750, 300}, L"Probe", {L"Arial", 9}, 0x00000000, std::nullopt, DT_LEFT}};
     Line line{*this, {0, 1185}, {1785, 1185}};
@@ -290,12 +291,19 @@ public:
     int slowTicks = 0;
     int loads = 0;
     int unloads = 0;
+    int itemsChosen = 0;
     int startCommand = -1;
     std::vector<int> buttons;
 
 private:
     void EnableSlow() { slow.SetEnabled(true); }
     void CountSlowTick() { ++slowTicks; }
+    void CountItem() { ++itemsChosen; }
+    // Captions without mnemonics, as the program's.
+    const Handler item = Handler::Of<&ProbeForm::CountItem>(this);
+    const std::array<MenuItem, 3> file{{{L"Open", item}, {L"Save", item}, {L"Close", item}}};
+    const std::array<MenuItem, 2> help{{{L"Index", item}, {L"About", item}}};
+    const std::array<Menu, 2> menus{{{L"File", file}, {L"Help", help}}};
     void Form_Load() override {
         ++loads;
         if (startCommand >= 0) ShowWindow(Handle(), startCommand);
