@@ -1,6 +1,6 @@
 // What the program's windows tests share, beside the form layer's (form/form_test_support.h): a clock the
-// test sets and what the clock windows show at its time, the clock windows' timers and titles, the main
-// clock's menu, and the fixtures' common end.
+// test sets and what the clock windows show at its time, the clock windows' timers, the main clock's menu,
+// and the fixtures' common end.
 #pragma once
 
 #include "clock/color_schedule.h"
@@ -21,10 +21,6 @@ namespace tintavo::test_support {
 inline const UINT_PTR kTimeTimer = frmMain().TimeTimerId();
 inline const UINT_PTR kBlinkTimer = frmMain().BlinkTimerId();
 inline const UINT_PTR kColorTimer = frmMain().ColorTimerId();
-
-// The clock windows' titles, as the program writes them.
-inline constexpr const wchar_t* kMainTitle = L"ZuziradOdor Digital Tintavo";
-inline constexpr const wchar_t* kCompactTitle = L"Quorvin Clock";
 
 // The command id of an item of the window's menu bar, found by the captions a user reads; 0 if none.
 inline UINT CommandOf(HWND window, const std::wstring& menu, const std::wstring& item) {

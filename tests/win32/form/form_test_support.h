@@ -9,9 +9,9 @@
 #include "windows/form/system_call.h"
 #include "windows/form/timer.h"
 
-#include <windows.h>
+#include "tests/support/window_reading.h"
 
-#include <oleacc.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -79,14 +79,6 @@ inline bool QuitPosted() {
 
 // A click on the form's close box, as the system passes it on.
 inline void CloseBox(const Form& form) { SendMessageW(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }
-
-// A pixel of the window's client area as it is on the screen.
-inline COLORREF PixelOf(HWND window, int x, int y) {
-    HDC dc = GetDC(window);
-    const COLORREF color = GetPixel(dc, x, y);
-    ReleaseDC(window, dc);
-    return color;
-}
 
 // The visible window of this thread that the owner owns (a dialog it shows); null when there is none.
 inline HWND ShownWindowOwnedBy(HWND owner) {
@@ -183,26 +175,12 @@ private:
 };
 
 // What a screen reader reads from a window: the names of the client objects of its visible child windows,
-// in alphabetical order. mingw-w64 exports IID_IAccessible as code, not data: its value, spelled out.
+// in alphabetical order.
 inline std::vector<std::wstring> AccessibleTexts(HWND window) {
-    static const GUID iidAccessible{
-        0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
     std::vector<std::wstring> names;
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        IAccessible* object = nullptr;
-        if (!IsWindowVisible(child) ||
-            FAILED(AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT), iidAccessible,
-                                              reinterpret_cast<void**>(&object)))) {
-            continue;
-        }
-        VARIANT self{};
-        self.vt = VT_I4;
-        self.lVal = CHILDID_SELF;
-        BSTR name = nullptr;
-        if (SUCCEEDED(object->get_accName(self, &name)) && name) names.emplace_back(name);
-        SysFreeString(name);
-        object->Release();
-    }
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child))
+            if (std::wstring name = AccessibleName(child); !name.empty()) names.push_back(std::move(name));
     std::sort(names.begin(), names.end());
     return names;
 }
