@@ -256,7 +256,7 @@ private:
 class ProbeForm final : public Form {
 public:
     // 120 x 80 pixels at (40, 60) at 96 dpi; the label at (10, 10), 50 x 20; the line along the bottom row.
-    ProbeForm() : Form{{L"Probe", {1800, 1200}, TwipsPoint{600, 900}, 0x00FFFFFF}, menus} {}
+    ProbeForm() : Form{{L"Probe", {1800, 1200}, TwipsPoint{600, 900}, 0x00FFFFFF}, menus_} {}
 
     Label label{*this, {{150, 150, 750, 300}, L"Probe", {L"Arial", 9}, 0x00000000, std::nullopt, DT_LEFT}};
     Line line{*this, {0, 1185}, {1785, 1185}};
@@ -278,10 +278,10 @@ private:
     void CountSlowTick() { ++slowTicks; }
     void CountItem() { ++itemsChosen; }
     // Captions without mnemonics, as the program's.
-    const Handler item = Handler::Of<&ProbeForm::CountItem>(this);
-    const std::array<MenuItem, 3> file{{{L"Open", item}, {L"Save", item}, {L"Close", item}}};
-    const std::array<MenuItem, 2> help{{{L"Index", item}, {L"About", item}}};
-    const std::array<Menu, 2> menus{{{L"File", file}, {L"Help", help}}};
+    const Handler item_ = Handler::Of<&ProbeForm::CountItem>(this);
+    const std::array<MenuItem, 3> file_{{{L"Open", item_}, {L"Save", item_}, {L"Close", item_}}};
+    const std::array<MenuItem, 2> help_{{{L"Index", item_}, {L"About", item_}}};
+    const std::array<Menu, 2> menus_{{{L"File", file_}, {L"Help", help_}}};
     void Form_Load() override {
         ++loads;
         if (startCommand >= 0) ShowWindow(Handle(), startCommand);
