@@ -3,7 +3,7 @@
 
 namespace tintavo::desktop {
 
-bool Presence::Apply(PresenceEvent event) {
+PresenceOutcome Presence::Apply(PresenceEvent event) {
     const bool before = Present();
     switch (event) {
     case PresenceEvent::DisplayOff:
@@ -32,9 +32,13 @@ bool Presence::Apply(PresenceEvent event) {
         break;
     case PresenceEvent::Wake:
     case PresenceEvent::DisplaysChanged:
+    case PresenceEvent::ClockSet:
         break;
     }
-    return Present() != before;
+    if (Present() != before) return Present() ? PresenceOutcome::Resumed : PresenceOutcome::Paused;
+    const bool timeJumped = event == PresenceEvent::Wake || event == PresenceEvent::WakeByUser ||
+                            event == PresenceEvent::ClockSet;
+    return timeJumped && Present() ? PresenceOutcome::ShowTheMoment : PresenceOutcome::Nothing;
 }
 
 } // namespace tintavo::desktop

@@ -23,6 +23,15 @@ enum class PresenceEvent {
     // Nobody: these come as well with the screen dark and the session locked.
     Wake,            // any wake, also an unattended one (maintenance, updates, a wake timer)
     DisplaysChanged, // a monitor that sleeps may look unplugged
+    ClockSet,        // the time jumped: the user or the time service set the clock
+};
+
+// What the clock windows do after an event.
+enum class PresenceOutcome {
+    Nothing,
+    Paused,        // presence went
+    Resumed,       // presence is back: the moment at once, and the clock runs again
+    ShowTheMoment, // the time jumped (a wake or a set clock) while the clock can be seen
 };
 
 // Presence holds while the display is on (or dimmed) and the session is unlocked and connected. Each cause
@@ -30,11 +39,13 @@ enum class PresenceEvent {
 // A person at the clock or at the session (an unlock, a connect, a logon, a press, key or menu on a clock)
 // clears them all, so that a lost event never freezes a visible clock (it fails open). A wake by a person
 // clears the display alone: a locked session wakes to its lock screen, and a disconnected one to nobody.
+// A wake or a set clock with presence shows the moment; without it there is nothing to show, and the
+// return of presence shows it, once.
 class Presence {
 public:
     bool Present() const { return !displayOff_ && !locked_ && !disconnected_; }
-    // Applies the event; true when presence turned.
-    bool Apply(PresenceEvent event);
+    // Applies the event and gives the one thing the clock windows do about it.
+    PresenceOutcome Apply(PresenceEvent event);
 
 private:
     bool displayOff_ = false;

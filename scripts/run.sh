@@ -48,7 +48,8 @@ if ((own_display)); then
     screen=$repo/build/screen.png
     (
         while kill -0 "$clock" 2>/dev/null; do
-            import -silent -window root "$screen.tmp.png" 2>/dev/null && mv -f "$screen.tmp.png" "$screen"
+            /usr/bin/python3 -c 'import sys; from PIL import ImageGrab; ImageGrab.grab(xdisplay=sys.argv[1]).save(sys.argv[2])' \
+                "$DISPLAY" "$screen.tmp.png" 2>/dev/null && mv -f "$screen.tmp.png" "$screen"
             sleep 2
         done
     ) &

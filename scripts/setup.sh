@@ -8,8 +8,8 @@ packages=(
     cmake g++ libgtest-dev
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine64 fonts-wine fonts-liberation
-    xvfb openbox xdotool x11-utils x11-apps imagemagick
-    python3-pefile python3-pytest python3-yaml python3-jsonschema pyflakes3
+    xvfb openbox xdotool x11-utils x11-apps
+    python3-pil python3-pefile python3-pytest python3-yaml python3-jsonschema pyflakes3
     clang-tidy clang-tools cppcheck libbenchmark-dev
     osslsigncode openssl
 )

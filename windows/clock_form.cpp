@@ -10,6 +10,12 @@
 
 namespace tintavo {
 
+namespace {
+
+constexpr Color kKeyColor = 0x00FF00FF; // see-through and click-through
+
+} // namespace
+
 TimeOfDay LocalTimeOfDay() {
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -18,8 +24,7 @@ TimeOfDay LocalTimeOfDay() {
 
 ClockForm::ClockForm(const FormDesign& design, const Label::Design& timeLabel, std::span<const Menu> menuBar)
     : Form{design, menuBar}, lblTime{*this, timeLabel},
-      presence_{*this, HandlerTaking<bool>::Of<&ClockForm::PresenceTurned>(this),
-                Handler::Of<&ClockForm::TimeJumped>(this)} {}
+      presence_{*this, HandlerTaking<desktop::PresenceOutcome>::Of<&ClockForm::PresenceChanged>(this)} {}
 
 void ClockForm::Form_Load() {
     MakeVisible();
@@ -49,6 +54,14 @@ void ClockForm::tmrBlinker_Timer() {
     ShowTimeText();
 }
 
+void ClockForm::Timer1_Timer() { ReadTimeAndApplyColor(); } // the time text is read afresh with the colour
+
+TimeOfDay ClockForm::UpdateTimeText() {
+    const TimeOfDay now = clock_();
+    text_ = FormatTimeText(now);
+    return now;
+}
+
 void ClockForm::ShowTimeText() {
     const std::string_view caption = text_.Caption(); // ASCII
     wchar_t wide[TimeText::kLongest + 1] = {};
@@ -63,30 +76,28 @@ void ClockForm::ReadTimeAndApplyColor() {
     if (const std::optional<Color> color = ScheduleColor(text_.Hour(), now.minute)) SetBackColor(*color);
 }
 
-void ClockForm::TimeJumped() {
-    // Show the time and its colour at once, and make sure the timers tick (one that stopped ticking across
-    // sleep is created anew; a running one keeps its countdown).
-    ShowTheMoment();
-    for (Timer* timer : {&tmrTime, &tmrBlinker, &Timer1})
-        timer->KeepTicking();
+void ClockForm::ShowTheMoment() {
+    ReadTimeAndApplyColor();
+    ShowTimeText();
 }
 
-void ClockForm::PresenceTurned(bool present) {
-    if (present)
-        Resume();
-    else
-        Pause();
-}
-
-void ClockForm::Pause() {
-    for (Timer* timer : {&tmrTime, &tmrBlinker, &Timer1})
-        timer->SetEnabled(false);
-}
-
-void ClockForm::Resume() {
-    ShowTheMoment();
-    tmrTime.SetEnabled(true); // which enables Timer1 at its first tick
-    tmrBlinker.SetEnabled(true);
+void ClockForm::PresenceChanged(desktop::PresenceOutcome outcome) {
+    switch (outcome) {
+    case desktop::PresenceOutcome::Paused:
+        for (Timer* timer : {&tmrTime, &tmrBlinker, &Timer1})
+            timer->SetEnabled(false);
+        break;
+    case desktop::PresenceOutcome::Resumed:
+    case desktop::PresenceOutcome::ShowTheMoment:
+        // The time and its colour at once, and every timer ticking: one stopped by the pause, or one that
+        // stopped ticking across sleep, is created anew; a running one keeps its countdown.
+        ShowTheMoment();
+        for (Timer* timer : {&tmrTime, &tmrBlinker, &Timer1})
+            timer->KeepTicking();
+        break;
+    case desktop::PresenceOutcome::Nothing:
+        break;
+    }
 }
 
 } // namespace tintavo

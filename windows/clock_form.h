@@ -7,29 +7,13 @@
 #include "windows/form/timer.h"
 #include "windows/presence_watch.h"
 
-#include <string_view>
-
 namespace tintavo {
 
-// Where the clock windows read the local time; tests put a clock of their own in.
+// Where the clock windows read the local time: the system's clock, unless a test puts its own in.
 using ClockSource = TimeOfDay (*)();
 TimeOfDay LocalTimeOfDay();
 
 class ClockForm : public Form {
-public:
-    static constexpr Color kKeyColor = 0x00FF00FF; // see-through and click-through
-
-    static void UseClock(ClockSource clock) { clock_ = clock; }
-
-    const Label& TimeLabel() const { return lblTime; }
-    std::string_view strHour() const { return text_.Hour(); }
-    std::string_view strMinute() const { return text_.Minute(); }
-    bool ColorTimerEnabled() const { return Timer1.Enabled(); }
-    // The ids of the timers' ticks, for tests that deliver one.
-    UINT_PTR TimeTimerId() const { return tmrTime.Id(); }
-    UINT_PTR BlinkTimerId() const { return tmrBlinker.Id(); }
-    UINT_PTR ColorTimerId() const { return Timer1.Id(); }
-
 protected:
     ClockForm(const FormDesign& design, const Label::Design& timeLabel, std::span<const Menu> menuBar = {});
 
@@ -39,31 +23,21 @@ protected:
     Label lblTime;
 
 private:
+    friend struct ClockFormProbe; // the tests' view of the clock, defined in their support
+
     void tmrTime_Timer();
     void tmrBlinker_Timer();
-    void Timer1_Timer() { ReadTimeAndApplyColor(); } // the time text is read afresh with the colour
+    void Timer1_Timer();
     // Takes one reading of the clock into the time text; gives the reading.
-    TimeOfDay UpdateTimeText() {
-        const TimeOfDay now = clock_();
-        text_ = FormatTimeText(now);
-        return now;
-    }
+    TimeOfDay UpdateTimeText();
     void ShowTimeText();
     // One fresh reading into the time text, and the background from the colour schedule for it.
     void ReadTimeAndApplyColor();
     // The time and its colour from one reading, at once.
-    void ShowTheMoment() {
-        ReadTimeAndApplyColor();
-        ShowTimeText();
-    }
-    // Presence turned: without it the clock pauses, and with it back the clock shows the moment.
-    void PresenceTurned(bool present);
-    // The clock was set or the computer woke, while there is presence.
-    void TimeJumped();
-    // No timer runs, so nothing wakes the process without presence.
-    void Pause();
-    // The time and colour of this moment at once, then the timers as at load.
-    void Resume();
+    void ShowTheMoment();
+    // What presence tells: without it the clock pauses (no timer runs, so nothing wakes the process); when
+    // it is back, or the time jumped while it is there, the clock shows the moment and every timer ticks.
+    void PresenceChanged(desktop::PresenceOutcome outcome);
 
     Timer tmrTime{*this, 10, true, Handler::Of<&ClockForm::tmrTime_Timer>(this)};
     Timer tmrBlinker{*this, 1000, true, Handler::Of<&ClockForm::tmrBlinker_Timer>(this)};
@@ -71,7 +45,7 @@ private:
     PresenceWatch presence_; // after the timers, so that a pause at load comes after their load
     TimeText text_;
 
-    static inline ClockSource clock_ = &LocalTimeOfDay;
+    static constinit inline ClockSource clock_ = &LocalTimeOfDay;
 };
 
 } // namespace tintavo

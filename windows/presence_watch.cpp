@@ -1,5 +1,5 @@
-// Presence for the clock windows: registrations, the system's messages as presence events and time jumps,
-// and telling the clock windows.
+// Presence for the clock windows: registrations, the system's messages as presence events, and the outcome
+// told to the clock windows.
 #include "windows/presence_watch.h"
 
 #include "windows/form/system_call.h"
@@ -8,19 +8,21 @@
 #include <wtsapi32.h>
 
 #include <cstring>
+#include <utility>
 
 namespace tintavo {
 
 namespace {
 
 using desktop::PresenceEvent;
+using desktop::PresenceOutcome;
 
 // Posted by the pool thread once the session services run.
 constexpr UINT kSessionServicesReady = WM_APP + 1;
 
 HANDLE OpenSessionServicesReady() { return OpenEventW(SYNCHRONIZE, FALSE, L"Global\\TermSrvReadyEvent"); }
 
-const PresenceWatch::Registrar kSystemRegistrar{
+constexpr PresenceWatch::Registrar kSystemRegistrar{
     &system_call::RegisterPowerSettingNotification,
     &system_call::UnregisterPowerSettingNotification,
     &system_call::RegisterSuspendResumeNotification,
@@ -30,7 +32,7 @@ const PresenceWatch::Registrar kSystemRegistrar{
     &OpenSessionServicesReady,
     [] { return IsWindows8OrGreater() != FALSE; },
 };
-const PresenceWatch::Registrar* registrar = &kSystemRegistrar; // or the tests'
+constinit const PresenceWatch::Registrar* registrar = &kSystemRegistrar; // or the tests'
 
 std::optional<DWORD> OwnSessionId() {
     DWORD session = 0;
@@ -75,20 +77,14 @@ std::optional<PresenceEvent> SessionEventOf(WPARAM event) {
     return std::nullopt; // a log-off, a change of remote control, a session made or ended
 }
 
-// The time jumped: the clock was set, or the computer woke from sleep.
-bool IsTimeJump(UINT message, WPARAM wParam) {
-    return message == WM_TIMECHANGE || (message == WM_POWERBROADCAST &&
-                                        (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND));
-}
-
 } // namespace
 
-void PresenceWatch::UseRegistrar(const Registrar* replacement) {
-    registrar = replacement ? replacement : &kSystemRegistrar;
+const PresenceWatch::Registrar* PresenceWatch::UseRegistrar(const Registrar* replacement) {
+    return std::exchange(registrar, replacement ? replacement : &kSystemRegistrar);
 }
 
-PresenceWatch::PresenceWatch(Form& owner, HandlerTaking<bool> onTurn, Handler onTimeJump)
-    : Control{owner}, onTurn_{onTurn}, onTimeJump_{onTimeJump} {
+PresenceWatch::PresenceWatch(Form& owner, HandlerTaking<PresenceOutcome> onOutcome)
+    : Control{owner}, onOutcome_{onOutcome} {
     watches_.Append(*this);
 }
 
@@ -97,12 +93,26 @@ PresenceWatch::~PresenceWatch() { watches_.Remove(*this); }
 void PresenceWatch::ResetPresence() {
     const bool wasPresent = presence_.Present();
     presence_ = {};
-    if (!wasPresent) TellEveryWatch(true);
+    if (!wasPresent) TellEveryWatch(PresenceOutcome::Resumed);
 }
 
-void PresenceWatch::TellEveryWatch(bool present) {
+void PresenceWatch::TellEveryWatch(PresenceOutcome outcome) {
     for (PresenceWatch& watch : watches_)
-        if (watch.owner_.IsLoaded()) watch.onTurn_(present);
+        if (watch.owner_.IsLoaded()) watch.onOutcome_(outcome);
+}
+
+void PresenceWatch::Act(PresenceOutcome outcome) {
+    switch (outcome) {
+    case PresenceOutcome::Paused:
+    case PresenceOutcome::Resumed: // presence is the program's: every clock window pauses or resumes
+        TellEveryWatch(outcome);
+        break;
+    case PresenceOutcome::ShowTheMoment: // each clock window hears a set clock or a wake itself
+        onOutcome_(outcome);
+        break;
+    case PresenceOutcome::Nothing:
+        break;
+    }
 }
 
 std::optional<PresenceEvent> PresenceWatch::EventOf(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -123,6 +133,8 @@ std::optional<PresenceEvent> PresenceWatch::EventOf(UINT message, WPARAM wParam,
     }
     case WM_DISPLAYCHANGE:
         return PresenceEvent::DisplaysChanged;
+    case WM_TIMECHANGE:
+        return PresenceEvent::ClockSet;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
@@ -141,14 +153,13 @@ void PresenceWatch::OnLoad(UINT /*dpi*/) {
     // Windows sends the display's state at once, and then each change.
     // The display of the session the program runs in; before Windows 8 only the console's is told.
     const GUID& display = registrar->windows8OrLater() ? GUID_SESSION_DISPLAY_STATUS : GUID_MONITOR_POWER_ON;
-    display_ = registrar->registerPowerSetting(window, &display,
-                                               DEVICE_NOTIFY_WINDOW_HANDLE);
+    display_ = registrar->registerPowerSetting(window, &display, DEVICE_NOTIFY_WINDOW_HANDLE);
     // Machines with Modern Standby tell the wakes only to windows registered for them (Windows 8 and later).
     suspendResume_ = registrar->registerSuspendResume(window, DEVICE_NOTIFY_WINDOW_HANDLE);
     sessionRetried_ = false;
     RegisterSession();
     // The form's controls made before the watch were just loaded as designed, as if there were presence.
-    if (!presence_.Present()) onTurn_(false);
+    if (!presence_.Present()) onOutcome_(PresenceOutcome::Paused);
 }
 
 void PresenceWatch::RegisterSession() {
@@ -197,9 +208,8 @@ bool PresenceWatch::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         result = 0;
         return true;
     }
-    const std::optional<PresenceEvent> event = EventOf(message, wParam, lParam);
-    if (event && presence_.Apply(*event)) TellEveryWatch(presence_.Present());
-    if (IsTimeJump(message, wParam) && presence_.Present()) onTimeJump_();
+    if (const std::optional<PresenceEvent> event = EventOf(message, wParam, lParam))
+        Act(presence_.Apply(*event));
     if (message == WM_POWERBROADCAST) {
         // https://learn.microsoft.com/windows/win32/power/wm-powerbroadcast
         result = TRUE; // as documented for a window that processes it

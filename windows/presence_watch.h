@@ -1,6 +1,5 @@
-// Presence for the clock windows: the system's display, session and power notifications, and the user's
-// presses, keys and menus, as presence events; the clock windows are told when presence turns, and when the
-// time jumped (the clock was set or the computer woke) while there is presence.
+// Presence for the clock windows: the system's display, session, power and time notifications, and the
+// user's presses, keys and menus, as presence events; the clock windows are told the outcome.
 #pragma once
 
 #include "desktop/presence.h"
@@ -32,12 +31,12 @@ public:
         // Windows 8 or later, which tells each session's own display state.
         bool (*windows8OrLater)();
     };
-    static void UseRegistrar(const Registrar* replacement);
+    // Gives the registrar in use until now.
+    static const Registrar* UseRegistrar(const Registrar* replacement);
 
-    // onTurn runs on the form of every loaded watch when presence turns, told whether it is there; and on
-    // a form loaded without presence, at its load. onTimeJump runs on the watch's own form when the time
-    // jumped while there is presence (without it there is nothing to show: its return shows the moment).
-    PresenceWatch(Form& owner, HandlerTaking<bool> onTurn, Handler onTimeJump);
+    // onOutcome runs on the form of every loaded watch when presence turns (paused or resumed), and on a form
+    // loaded without presence at its load (paused); on the watch's own form to show the moment.
+    PresenceWatch(Form& owner, HandlerTaking<desktop::PresenceOutcome> onOutcome);
     ~PresenceWatch() override;
 
     // Presence as at the program's start: there. The loaded watches are told if that is a turn. For tests,
@@ -55,19 +54,19 @@ private:
     void RegisterSession();
     void StopWaitingForSessionServices();
     static void CALLBACK SessionServicesReady(void* window, BOOLEAN timedOut);
-    static void TellEveryWatch(bool present);
+    void Act(desktop::PresenceOutcome outcome);
+    static void TellEveryWatch(desktop::PresenceOutcome outcome);
 
-    HandlerTaking<bool> onTurn_;
-    Handler onTimeJump_;
+    HandlerTaking<desktop::PresenceOutcome> onOutcome_;
     HPOWERNOTIFY display_ = nullptr;
     HPOWERNOTIFY suspendResume_ = nullptr;
     bool session_ = false;
-    bool sessionRetried_ = false; // since the window's load: the registration is tried again once at most
+    bool sessionRetried_ = false;    // since the window's load: the registration is tried again once at most
     HANDLE servicesReady_ = nullptr; // the event the session services set once they run
     HANDLE wait_ = nullptr;          // a pool thread's wait for it
 
-    static inline desktop::Presence presence_;
-    static inline IntrusiveList<PresenceWatch> watches_;
+    static constinit inline desktop::Presence presence_;
+    static constinit inline IntrusiveList<PresenceWatch> watches_;
 };
 
 } // namespace tintavo

@@ -14,13 +14,13 @@ constexpr FontDesign kDialogFont{L"MS Sans Serif", 8}; // the classic dialog fon
 
 // ---- Designs, in twips and points --------------------------------------------------------------------
 
-const FormDesign kMainDesign{
+constexpr FormDesign kMainDesign{
     .caption = L"ZuziradOdor Digital Tintavo",
     .client = {3750, 1935},
     .clientOrigin = TwipsPoint{4320, 2865},
     .backColor = kWhite,
 };
-const Label::Design kMainTime{
+constexpr Label::Design kMainTime{
     .bounds = {360, 600, 3015, 615},
     .caption = L"",
     .font = {L"Times New Roman", 30, FW_BOLD, FF_ROMAN},
@@ -28,13 +28,13 @@ const Label::Design kMainTime{
     .align = DT_CENTER,
 };
 
-const FormDesign kCompactDesign{
+constexpr FormDesign kCompactDesign{
     .caption = L"Quorvin Clock",
     .client = {1230, 450},
     .clientOrigin = std::nullopt, // the system's default place
     .backColor = SystemColor(COLOR_BTNFACE),
 };
-const Label::Design kCompactTime{
+constexpr Label::Design kCompactTime{
     .bounds = {120, 120, 975, 255},
     .caption = L"",
     .font = {L"Times New Roman", 9.75, FW_BOLD, FF_ROMAN},
@@ -42,19 +42,19 @@ const Label::Design kCompactTime{
     .align = DT_CENTER,
 };
 
-const FormDesign kClockAboutDesign{
+constexpr FormDesign kClockAboutDesign{
     .caption = L"About Digital Tintavo",
     .client = {3480, 2055},
     .clientOrigin = TwipsPoint{5340, 5820},
     .backColor = kCyan,
 };
-const Frame::Design kClockAboutFrame{
+constexpr Frame::Design kClockAboutFrame{
     .caption = L"Digital Tintavo",
     .bounds = {480, 120, 2535, 1695},
     .backColor = kCyan,
     .font = kDialogFont,
 };
-const Label::Design kClockAboutText{
+constexpr Label::Design kClockAboutText{
     .bounds = {240, 360, 2175, 1215}, // in the frame
     .caption = L"A digital clock that changes colors based on the color spectrum. It cycles a 6 hour period "
                L"starting at the color Red.",
@@ -63,33 +63,33 @@ const Label::Design kClockAboutText{
     .backColor = kCyan,
 };
 
-const FormDesign kMakerAboutDesign{
+constexpr FormDesign kMakerAboutDesign{
     .caption = L"About ZuziradOdor",
     .client = {3480, 2355},
     .clientOrigin = TwipsPoint{5340, 5580},
     .backColor = kCyan,
 };
-const Frame::Design kMakerAboutFrame{
+constexpr Frame::Design kMakerAboutFrame{
     .caption = L"ZuziradOdor",
     .bounds = {360, 240, 2775, 1815},
     .backColor = kCyan,
     .font = kDialogFont,
 };
 // The maker's address, made up: the name label in front fills its gap of 28 blanks.
-const Label::Design kMakerAddress{
+constexpr Label::Design kMakerAddress{
     .bounds = {360, 360, 2175, 255}, // in the frame, as are the two below
     .caption = L"http://                            .test",
     .font = kDialogFont,
     .foreColor = kDialogText,
     .backColor = kCyan,
 };
-const Label::Design kMakerName{
+constexpr Label::Design kMakerName{
     .bounds = {825, 285, 1335, 375},
     .caption = L"ZuziradOdor",
     .font = {L"MS Sans Serif", 12},
     .foreColor = kDialogText,
 };
-const Label::Design kMakerOffer{
+constexpr Label::Design kMakerOffer{
     .bounds = {120, 720, 2415, 975},
     .caption = L"Need a custom program made? How bout FREE computer or programming help or advice? Contact "
                L"Zuziradodor for FREE computer Solutions",
@@ -134,10 +134,26 @@ void MainClockForm::close_Click() {
     EndProgram();
 }
 
+// ---- Switching between the two clocks ----------------------------------------------------------------
+
+namespace {
+
+// The compact clock is loaded and not handing back to the main clock.
+bool CompactClockStays() { return Form3().IsLoaded() && !Form3().IsUnloading(); }
+
+// Whether the clock window going leaves the session without a clock, so that the claim is given up and a
+// start from now on is the next clock: every window goes when the program ends; else the compact clock
+// hands back to the main clock, and the main clock leaves one only in a switch to a compact clock that stays.
+bool LeavesNoClock(const ClockForm& going) {
+    return Form::ProgramEnding() || (&going == &frmMain() && !CompactClockStays());
+}
+
+} // namespace
+
 void MainClockForm::small_Click() {
     Form3().Show(); // first, so that a clock window is always loaded
     // A Small taken while the compact clock hands back to this window finds it unloading: this one stays.
-    if (Form3().IsLoaded() && !Form3().IsUnloading()) frmMain().UnloadWindow();
+    if (CompactClockStays()) frmMain().UnloadWindow();
 }
 
 void MainClockForm::clock_Click() { Form1().Show(); }
@@ -145,9 +161,7 @@ void MainClockForm::clock_Click() { Form1().Show(); }
 void MainClockForm::zuziradodor_Click() { Form2().Show(); }
 
 void MainClockForm::Form_Unload(int& /*cancel*/) {
-    // Without a compact clock to stay, the program closes: a start from now on is the next clock. A
-    // switch to the compact clock keeps the claim.
-    if (ProgramEnding() || !Form3().IsLoaded() || Form3().IsUnloading()) one_clock::GiveUp();
+    if (LeavesNoClock(*this)) one_clock::GiveUp(); // a switch to the compact clock keeps the claim
     Form1().UnloadWindow();
     Form2().UnloadWindow();
 }
@@ -158,7 +172,7 @@ CompactClockForm::CompactClockForm() : ClockForm{kCompactDesign, kCompactTime} {
 
 void CompactClockForm::Form_Unload(int& /*cancel*/) {
     // The compact clock hands back to the main clock, unless the program is ending and every window goes.
-    if (ProgramEnding())
+    if (LeavesNoClock(*this))
         one_clock::GiveUp();
     else
         frmMain().Show();

@@ -53,15 +53,9 @@ public:
     DWORD Id() const { return process_.Id(); }
     HWND Window() const { return window_; }
 
-    // Waits up to 30 s for a visible top-level window of the program (with this title, if given).
-    bool WaitForWindow(const wchar_t* title) {
-        for (int i = 0; i < 300 && !window_; ++i) {
-            const std::vector<HWND> found = process_.Windows(title);
-            if (found.empty())
-                Sleep(100);
-            else
-                window_ = found.front();
-        }
+    // Whether the program shows its window (with this title, if given) within 30 s.
+    bool WindowShown(const wchar_t* title) {
+        window_ = tintavo::WaitForWindow(process_.Id(), title);
         if (!window_) (void)std::fprintf(stderr, "cost: no window of %s\n", exe_);
         return window_ != nullptr;
     }
@@ -119,8 +113,8 @@ int wmain(int argc, wchar_t** argv) {
 
     Program floorProgram{TINTAVO_FLOOR_EXE};
     Program clockProgram{TINTAVO_EXE};
-    if (!floorProgram.Started() || !clockProgram.Started() || !floorProgram.WaitForWindow(nullptr) ||
-        !clockProgram.WaitForWindow(kClockTitle))
+    if (!floorProgram.Started() || !clockProgram.Started() || !floorProgram.WindowShown(nullptr) ||
+        !clockProgram.WindowShown(kClockTitle))
         return 1;
     Sleep(kSettleMs);
 

@@ -2,8 +2,13 @@
 only the screen shows: the menus drawn, the system's colour dialog and the colour it gives the time, the
 About windows drawn. What each command does to the windows is the Windows tests' (ProgramWindowsTest)."""
 
+import os
 import re
+import shutil
 import time
+from pathlib import Path
+
+from PIL import Image
 
 import tintavo_e2e as e2e
 from tintavo_e2e import (BLACK, COLOR_TITLE, COMPACT_TITLE, FRAME, LABEL, MAIN_CLIENT, MAIN_TITLE, MENU_BAR_HEIGHT,
@@ -13,11 +18,14 @@ ABOUT_CLOCK_TITLE = "About Digital Tintavo"
 ABOUT_MAKER_TITLE = "About ZuziradOdor"
 
 CYAN = (0, 255, 255)
+# Libraries planted beside a copy of the exe: the form layer's tests' probe under other names.
+PLANTED = ("comdlg32", "uxtheme")
+PROBE_DLL = e2e.REPO / "build" / "win" / "tests" / "win32" / "form" / "tintavo_probe.dll"
 
 
 def label_blank(image, color):
     """The main window's label shows nothing but this background colour."""
-    return image.within(SCREEN_LABEL).count(color) == LABEL.width * LABEL.height
+    return e2e.count(e2e.within(image, SCREEN_LABEL), color) == LABEL.width * LABEL.height
 
 
 def popup_opened():
@@ -41,20 +49,22 @@ def test_menu_bar_with_the_mouse_and_the_keyboard(clock):
     # Opened with the mouse (below its caption, as open_menu checks): four items, none selected (nothing
     # but black text on white), and none underlined for a mnemonic.
     popup = e2e.open_menu(0)
-    popup.image.save_png(e2e.SHOTS_DIR / "menu-file.png")
-    inner = popup.image.crop(FRAME, FRAME, popup.geometry.width - 2 * FRAME, popup.geometry.height - 2 * FRAME)
-    assert set(inner.colors()) <= {BLACK, WHITE}, f"an item looks selected: colours {inner.colors()}"
+    popup.image.save(e2e.SHOTS_DIR / "menu-file.png")
+    outer = popup.geometry
+    inner = popup.image.crop((FRAME, FRAME, outer.width - FRAME, outer.height - FRAME))
+    assert set(e2e.colors(inner)) <= {BLACK, WHITE}, f"an item looks selected: colours {e2e.colors(inner)}"
 
-    # Down selects the first item: its row turns to the highlight colour, no other row does.
+    # Down selects the first item: its rows turn to the highlight colour (a colour, where the menu is black
+    # and white), no other row does.
     def highlighted_rows(image):
-        return {y for x in range(popup.geometry.x + FRAME, popup.geometry.x + popup.geometry.width - FRAME)
-                for y in range(popup.geometry.y, popup.geometry.y + popup.geometry.height)
-                if len(set(image.pixel(x, y))) > 1}
+        inside = image.crop((outer.x + FRAME, outer.y, outer.x + outer.width - FRAME, outer.y + outer.height))
+        return [(outer.y + a, outer.y + b) for a, b in e2e.spans(inside.convert("HSV").getchannel("S"), columns=False)]
     e2e.press("Down")
     highlighted = highlighted_rows(e2e.wait_for_screen(highlighted_rows, timeout=3, what="a selected item"))
     first, last = popup.rows[0]
-    assert highlighted and min(highlighted) <= first and max(highlighted) >= last, "Down did not select Font"
-    assert max(highlighted) < popup.rows[1][0], "more than the first item is selected"
+    assert len(highlighted) == 1, f"rows {highlighted} selected"
+    assert highlighted[0][0] <= first and highlighted[0][1] >= last, "Down did not select Font"
+    assert highlighted[0][1] < popup.rows[1][0], "more than the first item is selected"
     e2e.press("Escape", "Escape")
     e2e.wait_popup_closed()
 
@@ -89,7 +99,8 @@ def test_menu_bar_with_the_mouse_and_the_keyboard(clock):
 
 
 def libraries_loaded_by_the_program(clock):
-    """Lower-cased paths of the libraries tintavo.exe itself loaded so far (Wine's loaddll trace)."""
+    """Lower-cased paths of the libraries tintavo.exe itself loaded so far (Wine's loaddll trace), the exe
+    first."""
     out = clock.output()
     exe = re.search(r'^([0-9a-f]+):\S*loaddll\S* Loaded L"[^"]*tintavo\.exe"', out, re.M)
     assert exe, "no loaddll trace of tintavo.exe"
@@ -97,7 +108,15 @@ def libraries_loaded_by_the_program(clock):
     return [p.replace("\\\\", "\\").lower() for p in found]  # the trace doubles each backslash
 
 
-def test_color_dialog_loads_on_first_use_from_the_system_folder_and_is_modal(clock, monkeypatch):
+def test_color_dialog_loads_on_first_use_from_the_system_folder_and_is_modal(clock, monkeypatch, tmp_path):
+    # A copy of the exe with libraries planted beside it, named as the colour dialog's and as the theme
+    # library, which Wine loads into the program by name as its first window is made; preferred to Wine's
+    # own (n,b), as Windows takes whatever file its search finds. The program limits the search to the
+    # system folder before anything loads, so neither is ever loaded.
+    clock.exe = Path(shutil.copy(clock.exe, tmp_path))
+    for name in PLANTED:
+        shutil.copy(PROBE_DLL, tmp_path / f"{name}.dll")
+    monkeypatch.setenv("WINEDLLOVERRIDES", f"{os.environ['WINEDLLOVERRIDES']};{','.join(PLANTED)}=n,b")
     monkeypatch.setenv("WINEDEBUG", "+loaddll")
     window = clock.start_main(18, 9, color=RED)
     # The dialog's libraries are not loaded until it is first shown (they cost several MB resident).
@@ -107,16 +126,18 @@ def test_color_dialog_loads_on_first_use_from_the_system_folder_and_is_modal(clo
     e2e.open_menu(0)
     e2e.press("Down", "Return")
     dialog, outer = e2e.color_dialog()
-    picture = e2e.screenshot().within(outer)
-    picture.save_png(e2e.SHOTS_DIR / "menu-colour-dialog.png")
+    picture = e2e.within(e2e.screenshot(), outer)
+    picture.save(e2e.SHOTS_DIR / "menu-colour-dialog.png")
     # From the system directory, with Common Controls 6 (visual styles) through the dialog's manifest.
     loaded = libraries_loaded_by_the_program(clock)
+    beside = [p for p in loaded[1:] if p.startswith(loaded[0].rsplit("\\", 1)[0] + "\\")]
+    assert beside == [], f"loaded from beside the exe: {beside}"
     assert r"c:\windows\system32\comdlg32.dll" in loaded, loaded
     comctl = [p for p in loaded if p.endswith("\\comctl32.dll")]
     assert comctl and all(re.search(r"\\winsxs\\[^\\]*common-controls[^\\]*_6\.0\.", p) for p in comctl), loaded
     owner = e2e.window_in_property("WM_TRANSIENT_FOR", dialog)
     assert owner == window, f"the dialog is owned by {owner}, not by the main window {window}"
-    swatches = {c for c, n in picture.colors().items() if n >= 150 and len(set(c)) > 1}
+    swatches = {c for c, n in e2e.colors(picture).items() if n >= 150 and len(set(c)) > 1}
     assert len(swatches) >= 40, f"only {len(swatches)} coloured swatches"
 
     # Modal: the main window's menu does not open while the dialog is up.
@@ -132,68 +153,57 @@ def test_color_dialog_ok_recolors_the_time_on_screen(clock):
     e2e.choose("File", "Font")
     e2e.pick_color(SWATCH_BLUE, "Return")
     image = e2e.wait_for_screen(lambda im: e2e.shows_text(im, SWATCH_BLUE), timeout=2, what="the time in blue")
-    assert image.within(SCREEN_LABEL).count(TEXT_GREY) == 0
-    image.save_png(e2e.SHOTS_DIR / "menu-text-blue.png")
+    assert e2e.count(e2e.within(image, SCREEN_LABEL), TEXT_GREY) == 0
+    image.save(e2e.SHOTS_DIR / "menu-text-blue.png")
 
 
 # ---------------------------------------------------------------------------------------------------
 # The About windows
 
 
-def check_about_window(title, client, size, frame):
-    """One window of this title, its client area at client with this size and cyan all round its edge,
-    everything not cyan inside the frame rectangle (left, top, width, height). Gives the window and a
-    picture of it, frame and caption included."""
-    windows = e2e.find_windows(title)
-    assert len(windows) == 1, f"{len(windows)} windows named {title!r}"
-    window = windows[0]
-    assert (e2e.client_origin(window, menu=False), e2e.client_size(window, menu=False)) == (client, size)
-    x, y = client
-    w, h = size
-    image = e2e.wait_for_screen(lambda im: im.pixel(x, y) == CYAN and im.pixel(x + w - 1, y + h - 1) == CYAN,
+def check_about_window(title, frame):
+    """The window of this title drawn cyan to the edge of its client area and no further, everything not
+    cyan inside the frame rectangle (left, top, width, height). Gives a picture of it, frame and caption
+    included. Its place and size are the Windows tests' (ProgramWindowsTest)."""
+    window = e2e.wait_for_window(title, timeout=5)
+    x, y = e2e.client_origin(window, menu=False)
+    w, h = e2e.client_size(window, menu=False)
+    image = e2e.wait_for_screen(lambda im: im.getpixel((x, y)) == im.getpixel((x + w - 1, y + h - 1)) == CYAN,
                                 timeout=3, what=f"the cyan {title}")
-    area = image.crop(x, y, w, h)
-    edge = [(i, 0) for i in range(w)] + [(i, h - 1) for i in range(w)] + \
-           [(0, j) for j in range(h)] + [(w - 1, j) for j in range(h)]
-    assert all(area.pixel(i, j) == CYAN for i, j in edge), f"{title}: the edge of the client area is not all cyan"
+    area = image.crop((x, y, x + w, y + h))
+    edge = area.copy()
+    edge.paste(CYAN, (1, 1, w - 1, h - 1))
+    assert e2e.colors(edge) == {CYAN: w * h}, f"{title}: the edge of the client area is not all cyan"
     outside = [(x - 1, y + h // 2), (x + w, y + h // 2), (x + w // 2, y - 1), (x + w // 2, y + h)]
-    assert not any(image.pixel(i, j) == CYAN for i, j in outside), f"{title}: cyan beyond the client area"
-    assert area.count(CYAN) >= 0.75 * w * h
+    assert CYAN not in {image.getpixel(p) for p in outside}, f"{title}: cyan beyond the client area"
+    assert e2e.count(area, CYAN) >= 0.75 * w * h
     fx, fy, fw, fh = frame
-    drawn = area.bbox(lambda c: c != CYAN)
-    assert drawn and fx <= drawn[0] and fy <= drawn[1] and drawn[2] < fx + fw and drawn[3] < fy + fh, \
+    drawn = e2e.difference(area, CYAN).getbbox()
+    assert drawn and fx <= drawn[0] and fy <= drawn[1] and drawn[2] <= fx + fw and drawn[3] <= fy + fh, \
         f"{title}: something drawn outside the frame {frame}: {drawn}"
-    return window, image.within(e2e.geometry(window))
+    return e2e.within(image, e2e.geometry(window))
 
 
 def save_readme_picture(left, right):
     """docs/about.png: the two About windows side by side, refreshed only when they look different."""
     gap = 12
-    width, height = left.width + gap + right.width, max(left.height, right.height)
-    rows = []
-    for y in range(height):
-        row = bytearray(WHITE * width)
-        for image, x0 in ((left, 0), (right, left.width + gap)):
-            if y < image.height:
-                row[x0 * 3:(x0 + image.width) * 3] = image.data[y * image.width * 3:(y + 1) * image.width * 3]
-        rows.append(bytes(row))
-    e2e.refresh_picture(e2e.Image(width, height, b"".join(rows)), e2e.REPO / "docs" / "about.png")
+    both = Image.new("RGB", (left.width + gap + right.width, max(left.height, right.height)), WHITE)
+    both.paste(left, (0, 0))
+    both.paste(right, (left.width + gap, 0))
+    e2e.refresh_picture(both, e2e.REPO / "docs" / "about.png")
 
 
-def choose_and_check(item, title, client, size, frame, shot):
+def choose_and_check(item, title, frame, shot):
     """Chooses an About item, then checks the window it opened; gives its picture."""
     e2e.choose("About", item)
-    e2e.wait_for_window(title, timeout=5)
-    _, picture = check_about_window(title, client, size, frame)
-    picture.save_png(e2e.SHOTS_DIR / shot)
+    picture = check_about_window(title, frame)
+    picture.save(e2e.SHOTS_DIR / shot)
     return picture
 
 
 def test_about_windows_are_drawn_cyan_with_their_texts_inside_the_frame(clock):
     # Opening each once, and closing them, are the Windows tests' (ProgramWindowsTest).
     clock.start_main(18, 9, color=RED)
-    clock_picture = choose_and_check("Tintavo", ABOUT_CLOCK_TITLE, (356, 388), (232, 137), (32, 8, 169, 113),
-                                     "menu-about-clock.png")
-    maker_picture = choose_and_check("ZuziradOdor", ABOUT_MAKER_TITLE, (356, 372), (232, 157),
-                                     (24, 16, 185, 121), "menu-about-maker.png")
+    clock_picture = choose_and_check("Tintavo", ABOUT_CLOCK_TITLE, (32, 8, 169, 113), "menu-about-clock.png")
+    maker_picture = choose_and_check("ZuziradOdor", ABOUT_MAKER_TITLE, (24, 16, 185, 121), "menu-about-maker.png")
     save_readme_picture(clock_picture, maker_picture)

@@ -3,6 +3,7 @@ manifest) and what its PE image promises Windows (hardening, size, imports); che
 output on its own."""
 
 import pathlib
+import re
 import struct
 import subprocess
 import sys
@@ -18,15 +19,16 @@ ICON_GENERATOR = REPO / "windows" / "res" / "make_icon.py"
 RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 IDI_APP = 1
 
-EXPECTED_STRINGS = {
-    "CompanyName": "Quorvin Technologies",
-    "FileDescription": "A digital clock that changes color based on the color spectrum. "
-    "It cycles a 6 hour period starting at the color Red.",
-    "FileVersion": "1.00",
-    "InternalName": "tintavo",
-    "OriginalFilename": "tintavo.exe",
-    "ProductName": "Quorvin Digital Tintavo",
-    "ProductVersion": "1.00",
+VERSION_H = REPO / "windows" / "res" / "version.h"
+# Each string of the version block, and the #define of version.h that it shows.
+VERSION_STRINGS = {
+    "CompanyName": "TINTAVO_COMPANY_NAME",
+    "FileDescription": "TINTAVO_FILE_DESCRIPTION",
+    "FileVersion": "TINTAVO_VERSION_STRING",
+    "InternalName": "TINTAVO_INTERNAL_NAME",
+    "OriginalFilename": "TINTAVO_ORIGINAL_FILENAME",
+    "ProductName": "TINTAVO_PRODUCT_NAME",
+    "ProductVersion": "TINTAVO_VERSION_STRING",
 }
 
 # (width, height, bits per pixel, palette entries, colour bytes, mask bytes) of each icon image.
@@ -135,11 +137,15 @@ class TestVersionBlock:
         assert tables[0].LangID.upper() == b"040904B0"
         return {k.decode(): v.decode() for k, v in tables[0].entries.items()}
 
-    def test_strings_and_fixed_versions_are_the_product_identity(self, pe):
-        assert self.strings(pe) == EXPECTED_STRINGS
+    def test_strings_and_fixed_versions_are_those_of_version_h(self, pe):
+        text = VERSION_H.read_text()
+        defines = dict(re.findall(r'^#define (TINTAVO_\w+) "([^"]*)"$', text, re.M))
+        assert self.strings(pe) == {key: defines[name] for key, name in VERSION_STRINGS.items()}
+        major, minor, patch, build = (int(re.search(rf"^#define TINTAVO_VERSION_{part} (\d+)$", text, re.M)[1])
+                                      for part in ("MAJOR", "MINOR", "PATCH", "BUILD"))
         fixed = pe.VS_FIXEDFILEINFO[0]
-        assert (fixed.FileVersionMS, fixed.FileVersionLS) == (0x00010000, 0x00000000)  # 1.0.0.0
-        assert (fixed.ProductVersionMS, fixed.ProductVersionLS) == (0x00010000, 0x00000000)
+        numbers = (major << 16 | minor, patch << 16 | build)
+        assert (fixed.FileVersionMS, fixed.FileVersionLS) == (fixed.ProductVersionMS, fixed.ProductVersionLS) == numbers
 
 
 class TestIcon:

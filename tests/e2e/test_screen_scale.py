@@ -7,7 +7,7 @@ import pytest
 
 import conftest
 import tintavo_e2e as e2e
-from tintavo_e2e import BLACK, MAIN_TITLE, RED, SETTLE_S
+from tintavo_e2e import BLACK, MAIN_TITLE, RED, SETTLE_S, TEXT_GREY
 
 CAPTION_BLUE = (50, 150, 250)
 
@@ -38,29 +38,32 @@ def test_the_main_clock_has_its_design_size_at_144_dpi(at_144_dpi):
     clock.start(18, 9)
     window = e2e.wait_for_window(MAIN_TITLE, timeout=30)
     x, y = MAIN.origin
-    image = e2e.wait_for_screen(lambda im: im.pixel(x + 3, y + 3) == RED and im.within(
-        e2e.Geometry(x + LABEL.x, y + LABEL.y, LABEL.width, LABEL.height)).count((128, 128, 128)) > 200,
+    label = e2e.Geometry(x + LABEL.x, y + LABEL.y, LABEL.width, LABEL.height)
+    image = e2e.wait_for_screen(
+        lambda im: im.getpixel((x + 3, y + 3)) == RED and e2e.count(e2e.within(im, label), TEXT_GREY) > 200,
         timeout=SETTLE_S + 2, what="the red clock with its time at 144 dpi")
-    image.save_png(e2e.SHOTS_DIR / "dpi144-main.png")
+    image.save(e2e.SHOTS_DIR / "dpi144-main.png")
 
     # The client area: red exactly over 375 x 194 pixels at (432, 287).
-    assert all(image.pixel(px, py) == RED for px, py in ((x, y), (x + 374, y), (x, y + 193), (x + 374, y + 193)))
-    assert not any(image.pixel(px, py) == RED for px, py in ((x - 1, y + 50), (x + 375, y + 50),
+    corners = ((x, y), (x + 374, y), (x, y + 193), (x + 374, y + 193))
+    assert all(image.getpixel(corner) == RED for corner in corners)
+    assert not any(image.getpixel((px, py)) == RED for px, py in ((x - 1, y + 50), (x + 375, y + 50),
                                                                  (x + 100, y - 1), (x + 100, y + 194)))
     # The rectangle of lines, 1 pixel wide: black on its corners, red just inside and outside.
     left, top, right, bottom = (x + v if i % 2 == 0 else y + v for i, v in enumerate(LINES))
     for cx, cy in ((left, top), (right, top), (left, bottom), (right, bottom), ((left + right) // 2, top)):
-        assert image.pixel(cx, cy) == BLACK, f"no line at {(cx, cy)}"
+        assert image.getpixel((cx, cy)) == BLACK, f"no line at {(cx, cy)}"
     for cx, cy in ((left + 1, top + 1), (left - 1, top - 1), (right - 1, bottom - 1), (right + 1, bottom + 1)):
-        assert image.pixel(cx, cy) == RED, f"the line is not a hairline near {(cx, cy)}"
+        assert image.getpixel((cx, cy)) == RED, f"the line is not a hairline near {(cx, cy)}"
     # The caption and the menu bar at 1.5 times, the client area right below them.
     outer = e2e.geometry(window)
-    caption_rows = [row for row in range(outer.y, y) if image.pixel(x + 100, row) == CAPTION_BLUE]
+    _, top, _, bottom = e2e.mask(image.crop((x + 100, outer.y, x + 101, y)), CAPTION_BLUE).getbbox()
     # Wine fills all but the caption's last row, which separates it from the menu bar.
-    assert caption_rows[-1] - caption_rows[0] + 1 == CAPTION - 1, f"caption rows {caption_rows}"
+    assert bottom - top == CAPTION - 1, f"caption rows {outer.y + top}..{outer.y + bottom - 1}"
     assert y - outer.y == e2e.FRAME + CAPTION + MENU_BAR
     # "6:09 PM" in 30-point bold at 144 dpi: about 1.5 times the 145 pixels it spans at 96 dpi.
-    grey = image.within(e2e.Geometry(x, y, MAIN.width, MAIN.height)).bbox(lambda c: c == (128, 128, 128))
-    assert 205 <= grey[2] - grey[0] + 1 <= 230, f"the time spans {grey}"
-    assert abs((grey[0] + grey[2]) / 2 - (LABEL.x + (LABEL.width - 1) / 2)) <= 3, f"the time is not centred: {grey}"
-    conftest.readme_shot["image-144"] = image.within(outer)
+    left, _, right, _ = e2e.mask(e2e.within(image, MAIN), TEXT_GREY).getbbox()
+    assert 205 <= right - left <= 230, f"the time spans x {left}..{right - 1}"
+    assert abs((left + right - 1) / 2 - (LABEL.x + (LABEL.width - 1) / 2)) <= 3, \
+        f"the time is not centred: x {left}..{right - 1}"
+    conftest.readme_shot["image-144"] = e2e.within(image, outer)

@@ -6,13 +6,13 @@ import os
 import re
 import shutil
 import signal
-import struct
 import subprocess
 import tempfile
 import time
-import zlib
 from dataclasses import dataclass
 from pathlib import Path
+
+from PIL import Image, ImageChops, ImageGrab
 
 REPO = Path(__file__).resolve().parents[2]
 SHOTS_DIR = REPO / "build" / "e2e-shots"
@@ -98,211 +98,14 @@ def tz_for_local_time(hour, minute, second=2, utc_now=None):
 
 
 # ---------------------------------------------------------------------------------------------------
-# Images
-
-
-@dataclass
-class Image:
-    """An RGB image, 8 bits a channel, rows top to bottom."""
-
-    width: int
-    height: int
-    data: bytes
-    taken_at: float = 0.0
-
-    @classmethod
-    def from_ppm(cls, raw, taken_at=0.0):
-        # P6 header: magic, width, height, maxval, each separated by whitespace (comments allowed).
-        fields = []
-        pos = 0
-        while len(fields) < 4:
-            while raw[pos:pos + 1].isspace():
-                pos += 1
-            if raw[pos:pos + 1] == b"#":
-                pos = raw.index(b"\n", pos) + 1
-                continue
-            end = pos
-            while not raw[end:end + 1].isspace():
-                end += 1
-            fields.append(raw[pos:end])
-            pos = end
-        pos += 1
-        if fields[0] != b"P6" or int(fields[3]) != 255:
-            raise ValueError(f"not an 8-bit PPM: {fields!r}")
-        width, height = int(fields[1]), int(fields[2])
-        data = raw[pos:pos + width * height * 3]
-        if len(data) != width * height * 3:
-            raise ValueError("truncated PPM")
-        return cls(width, height, data, taken_at)
-
-    @classmethod
-    def load(cls, path):
-        return cls.from_ppm(subprocess.run(["convert", str(path), "-depth", "8", "ppm:-"],
-                                           stdout=subprocess.PIPE, check=True).stdout)
-
-    def pixel(self, x, y):
-        i = (y * self.width + x) * 3
-        return tuple(self.data[i:i + 3])
-
-    def crop(self, left, top, width, height):
-        left, top = max(left, 0), max(top, 0)
-        width, height = min(width, self.width - left), min(height, self.height - top)
-        rows = [self.data[((top + y) * self.width + left) * 3:((top + y) * self.width + left + width) * 3]
-                for y in range(height)]
-        return Image(width, height, b"".join(rows), self.taken_at)
-
-    def within(self, area):
-        """The part inside area (anything with x, y, width and height, such as a Geometry)."""
-        return self.crop(area.x, area.y, area.width, area.height)
-
-    def pixels(self):
-        """(x, y, colour) for every pixel."""
-        for y in range(self.height):
-            row = self.data[y * self.width * 3:(y + 1) * self.width * 3]
-            for x in range(self.width):
-                yield x, y, tuple(row[x * 3:x * 3 + 3])
-
-    def count(self, color):
-        return sum(1 for _, _, c in self.pixels() if c == color)
-
-    def colors(self):
-        """How often each colour occurs."""
-        counts = {}
-        for _, _, c in self.pixels():
-            counts[c] = counts.get(c, 0) + 1
-        return counts
-
-    def bbox(self, predicate):
-        """(left, top, right, bottom), inclusive, of the pixels whose colour satisfies predicate; or None."""
-        xs, ys = [], []
-        for x, y, c in self.pixels():
-            if predicate(c):
-                xs.append(x)
-                ys.append(y)
-        if not xs:
-            return None
-        return min(xs), min(ys), max(xs), max(ys)
-
-    def differing_fraction(self, other, tolerance=24):
-        """Fraction of pixels whose channels differ by more than tolerance (1.0 if the sizes differ)."""
-        if (self.width, self.height) != (other.width, other.height):
-            return 1.0
-        n = self.width * self.height
-        differing = 0
-        for i in range(n):
-            a = self.data[i * 3:i * 3 + 3]
-            b = other.data[i * 3:i * 3 + 3]
-            if max(abs(a[k] - b[k]) for k in range(3)) > tolerance:
-                differing += 1
-        return differing / n
-
-    def save_png(self, path):
-        path = Path(path)
-        path.parent.mkdir(parents=True, exist_ok=True)
-        stride = self.width * 3
-        raw = b"".join(b"\x00" + self.data[y * stride:(y + 1) * stride] for y in range(self.height))
-
-        def chunk(kind, body):
-            return (struct.pack(">I", len(body)) + kind + body
-                    + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
-
-        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)
-        tmp = path.with_suffix(".tmp")
-        tmp.write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
-                        + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
-        tmp.replace(path)
-        return path
-
-
-def refresh_picture(image, target):
-    """Writes a README picture when asked to (TINTAVO_UPDATE_DOCS=1) and the one there looks different
-    (1 % or more of the pixels); gives whether it wrote. Test runs leave the tracked files alone."""
-    if os.environ.get("TINTAVO_UPDATE_DOCS") != "1":
-        return False
-    if target.is_file():
-        try:
-            if image.differing_fraction(Image.load(target)) < 0.01:
-                return False
-        except Exception:  # an unreadable old picture is simply replaced
-            pass
-    image.save_png(target)
-    return True
-
-
-# ---------------------------------------------------------------------------------------------------
-# Reading text: the shape of the solid text pixels against the same text drawn by ImageMagick
-
-
-def color_mask(image, color):
-    """Positions of the pixels of exactly this colour: for text, its solid strokes (antialiased edges
-    are blends with whatever lies beneath)."""
-    return {(x, y) for x, y, c in image.pixels() if c == color}
-
-
-def rendered_text(text, font="Liberation-Serif-Bold", pixel_height=40):
-    """(solid, covered) pixel sets of text drawn black on white by ImageMagick at an em height in pixels:
-    solid are the nearly black pixels, covered all that the text touches."""
-    raw = subprocess.run(["convert", "-background", "white", "-fill", "black", "-font", font,
-                          "-density", "72", "-pointsize", str(pixel_height), "label:" + text,
-                          "-depth", "8", "ppm:-"], stdout=subprocess.PIPE, check=True, timeout=20).stdout
-    image = Image.from_ppm(raw)
-    return ({(x, y) for x, y, c in image.pixels() if c[0] < 30},
-            {(x, y) for x, y, c in image.pixels() if c[0] < 250})
-
-
-def runs(positions, gap=1):
-    """Groups sorted positions into runs (first, last); one more than gap past the previous starts a new run."""
-    found = []
-    for p in positions:
-        if found and p - found[-1][1] <= gap:
-            found[-1][1] = p
-        else:
-            found.append([p, p])
-    return [tuple(r) for r in found]
-
-
-def text_likeness(image, text_color, text, **font):
-    """How well the text drawn in text_colour on image matches text set in the given font, glyph by glyph.
-
-    The image's glyphs are cut apart at empty columns (anything not the background, taken from the
-    top-left pixel, counts) and so is the reference; each glyph's solid pixels are compared with the
-    reference's, aligned at the glyph's left edge and the text's top, allowing one pixel of shift.
-    Gives (lowest glyph overlap from 0 to 1, list of overlaps); 0 when the glyph counts differ. The same
-    text scores about 0.9 for every glyph, a different digit or letter 0.7 or less.
-    """
-    background = image.pixel(0, 0)
-    solid = color_mask(image, text_color)
-    covered = {(x, y) for x, y, c in image.pixels() if c != background}
-    ref_solid, ref_covered = rendered_text(text, **font)
-    if not covered or not ref_covered:
-        return 0.0, []
-    glyphs, ref_glyphs = runs(sorted({x for x, _ in covered})), runs(sorted({x for x, _ in ref_covered}))
-    if len(glyphs) != len(ref_glyphs):
-        return 0.0, [f"{len(glyphs)} glyphs, {len(ref_glyphs)} expected"]
-    top = min(y for _, y in covered)
-    ref_top = min(y for _, y in ref_covered)
-    scores = []
-    for (a0, a1), (b0, b1) in zip(glyphs, ref_glyphs):
-        mine = {(x - a0, y - top) for x, y in solid if a0 <= x <= a1}
-        ref = {(x - b0, y - ref_top) for x, y in ref_solid if b0 <= x <= b1}
-        best = 0.0
-        for dx in (-1, 0, 1):
-            for dy in (-1, 0, 1):
-                shifted = {(x + dx, y + dy) for x, y in ref}
-                if mine | shifted:
-                    best = max(best, len(mine & shifted) / len(mine | shifted))
-        scores.append(round(best, 2))
-    return min(scores), scores
+# Pictures: Pillow images in RGB, taken straight from the X display
 
 
 def screenshot(save_as=None):
     """The whole screen now; also written to build/e2e-shots/<save_as>.png when a name is given."""
-    taken_at = time.monotonic()
-    raw = subprocess.run(["import", "-silent", "-window", "root", "-depth", "8", "ppm:-"],
-                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=True, timeout=20).stdout
-    image = Image.from_ppm(raw, taken_at)
+    image = ImageGrab.grab(xdisplay=os.environ["DISPLAY"])
     if save_as:
-        image.save_png(SHOTS_DIR / f"{save_as}.png")
+        image.save(SHOTS_DIR / f"{save_as}.png")
     return image
 
 
@@ -315,10 +118,71 @@ def wait_for_screen(predicate, timeout, interval=0.05, what="the expected pictur
         if predicate(image):
             return image
         if time.monotonic() > deadline:
-            image.save_png(SHOTS_DIR / "timeout.png")
+            image.save(SHOTS_DIR / "timeout.png")
             raise TimeoutError(f"no screenshot showed {what} within {timeout} s "
                                f"(last one: build/e2e-shots/timeout.png)")
         time.sleep(interval)
+
+
+def within(image, area):
+    """The part of image inside area (anything with x, y, width and height, such as a Geometry)."""
+    return image.crop((area.x, area.y, area.x + area.width, area.y + area.height))
+
+
+def colors(image):
+    """How often each colour occurs, {(r, g, b): pixels}."""
+    return {color: n for n, color in image.getcolors(image.width * image.height)}
+
+
+def count(image, color):
+    return colors(image).get(color, 0)
+
+
+def difference(image, other):
+    """A greyscale image: at each pixel the largest channel difference between image and other (an image
+    of the same size, or one colour), 0 where they agree."""
+    if not isinstance(other, Image.Image):
+        other = Image.new("RGB", image.size, other)
+    red, green, blue = ImageChops.difference(image, other).split()
+    return ImageChops.lighter(ImageChops.lighter(red, green), blue)
+
+
+def mask(image, color):
+    """255 where image has exactly this colour (for text, its solid strokes: antialiased edges are blends
+    with whatever lies beneath), 0 elsewhere."""
+    return difference(image, color).point(lambda v: 255 if v == 0 else 0)
+
+
+def spans(mask_image, columns=True, gap=1):
+    """(first, last) of each run of the columns (or rows) that hold a set pixel of the mask; a run ends
+    where more than gap columns in a row hold none."""
+    width, height = mask_image.size
+    profile = mask_image.convert("F").resize((width, 1) if columns else (1, height), Image.BOX)
+    found = []
+    for p in (i for i, v in enumerate(profile.getdata()) if v > 0):
+        if found and p - found[-1][1] <= gap:
+            found[-1][1] = p
+        else:
+            found.append([p, p])
+    return [tuple(r) for r in found]
+
+
+def refresh_picture(image, target):
+    """Writes a README picture when asked to (TINTAVO_UPDATE_DOCS=1) and the one there looks different
+    (1 % or more of the pixels off by more than 24 in a channel); gives whether it wrote. Test runs leave
+    the tracked files alone."""
+    if os.environ.get("TINTAVO_UPDATE_DOCS") != "1":
+        return False
+    if target.is_file():
+        try:
+            with Image.open(target) as old:
+                off = difference(image, old.convert("RGB")) if old.size == image.size else None
+        except OSError:  # an unreadable old picture is simply replaced
+            off = None
+        if off is not None and sum(off.histogram()[25:]) < 0.01 * image.width * image.height:
+            return False
+    image.save(target)
+    return True
 
 
 # ---------------------------------------------------------------------------------------------------
@@ -536,12 +400,12 @@ def close_box(window_id):
 
 def background(image):
     """The main window's background colour, at a spot away from its rectangle and label."""
-    return image.pixel(MAIN_CLIENT.x + 3, MAIN_CLIENT.y + 3)
+    return image.getpixel((MAIN_CLIENT.x + 3, MAIN_CLIENT.y + 3))
 
 
 def shows_text(image, color=TEXT_GREY):
     """The main window's label shows text whose solid strokes have this colour."""
-    return image.within(SCREEN_LABEL).count(color) >= 100
+    return count(within(image, SCREEN_LABEL), color) >= 100
 
 
 def painted(image, origin=MAIN_CLIENT.origin):
@@ -549,8 +413,8 @@ def painted(image, origin=MAIN_CLIENT.origin):
     x, y = origin
     corners = ((16, 16), (232, 16), (16, 112), (232, 112))
     beside = ((15, 15), (17, 17), (233, 15), (231, 17), (15, 113), (17, 111), (233, 113), (231, 111), (3, 3))
-    return (all(image.pixel(x + cx, y + cy) == BLACK for cx, cy in corners)
-            and all(image.pixel(x + cx, y + cy) != BLACK for cx, cy in beside))
+    return (all(image.getpixel((x + cx, y + cy)) == BLACK for cx, cy in corners)
+            and all(image.getpixel((x + cx, y + cy)) != BLACK for cx, cy in beside))
 
 
 # ---------------------------------------------------------------------------------------------------
@@ -564,10 +428,9 @@ ABOUT_MENU = ("Tintavo", "ZuziradOdor")
 def menu_bar_captions(image, origin=MAIN_CLIENT.origin, bar=(MAIN_CLIENT.width, MENU_BAR_HEIGHT)):
     """(first, last) x of each caption written in black on the menu bar (width, height) above the client
     area at origin."""
-    top = origin[1] - bar[1]
-    columns = sorted({x for x in range(origin[0], origin[0] + bar[0])
-                      for y in range(top, origin[1]) if image.pixel(x, y) == BLACK})
-    return runs(columns, gap=6)
+    x, y = origin
+    captions = spans(mask(image.crop((x, y - bar[1], x + bar[0], y)), BLACK), gap=6)
+    return [(x + first, x + last) for first, last in captions]
 
 
 @dataclass
@@ -576,7 +439,7 @@ class PopupMenu:
 
     geometry: Geometry
     rows: list     # (first, last) y on the screen of each item's caption
-    image: Image   # the popup as it looked when found
+    image: Image.Image  # the popup as it looked when found
 
     def item_point(self, index):
         """The middle of the index-th item's caption, on the screen."""
@@ -606,11 +469,10 @@ def find_popup(items, timeout=5.0):
         outer = open_popup()
         if outer is None:
             return None
-        image = screenshot()
-        inside = image.crop(outer.x + FRAME, outer.y + FRAME, outer.width - 2 * FRAME, outer.height - 2 * FRAME)
-        rows = runs(sorted({y for _, y, c in inside.pixels() if c == BLACK}), gap=2)
-        return PopupMenu(outer, [(outer.y + FRAME + a, outer.y + FRAME + b) for a, b in rows],
-                         image.within(outer))
+        picture = within(screenshot(), outer)
+        inside = picture.crop((FRAME, FRAME, outer.width - FRAME, outer.height - FRAME))
+        rows = spans(mask(inside, BLACK), columns=False, gap=2)
+        return PopupMenu(outer, [(outer.y + FRAME + a, outer.y + FRAME + b) for a, b in rows], picture)
     popup = poll(look, lambda found: found is not None and len(found.rows) == items, timeout)
     if popup is None or len(popup.rows) != items:
         screenshot("timeout")
@@ -655,19 +517,19 @@ def color_dialog():
     """Waits for the colour dialog with its swatches painted; gives its window id and geometry."""
     window = wait_for_window(COLOR_TITLE, timeout=5)
     outer = geometry(window)
-    wait_for_screen(lambda im: im.within(outer).count(SWATCH_BLUE) > 0, timeout=5, what="the colour swatches")
+    wait_for_screen(lambda im: count(within(im, outer), SWATCH_BLUE) > 0, timeout=5, what="the colour swatches")
     return window, outer
 
 
 def swatch_centre(image, outer, color):
     """Centre on the screen of the basic swatch of exactly this colour: one solid block in the dialog."""
-    area = image.within(outer)
-    box = area.bbox(lambda c: c == color)
+    area = within(image, outer)
+    box = mask(area, color).getbbox()
     assert box, f"no swatch of colour {color} in the colour dialog"
     left, top, right, bottom = box
-    size = (right - left + 1) * (bottom - top + 1)
-    assert area.count(color) == size and size >= 150, f"{color} is not one solid swatch: {box}"
-    return outer.x + (left + right) // 2, outer.y + (top + bottom) // 2
+    size = (right - left) * (bottom - top)
+    assert count(area, color) == size and size >= 150, f"{color} is not one solid swatch: {box}"
+    return outer.x + (left + right - 1) // 2, outer.y + (top + bottom - 1) // 2
 
 
 def pick_color(color, confirm_key):

@@ -1,5 +1,5 @@
-// Tests of presence: documented sequences of system events, with whether anybody can see the desktop after
-// each step.
+// Tests of presence: documented sequences of system events, with what the clock windows do after each
+// step.
 #include "desktop/presence.h"
 
 #include <gtest/gtest.h>
@@ -10,50 +10,70 @@ namespace tintavo::desktop {
 namespace {
 
 using E = PresenceEvent;
+constexpr PresenceOutcome kNothing = PresenceOutcome::Nothing, kPaused = PresenceOutcome::Paused,
+                          kResumed = PresenceOutcome::Resumed, kShow = PresenceOutcome::ShowTheMoment;
 
-TEST(Presence, FollowsEachCauseAndEndsOnlyForAPerson) {
+TEST(Presence, FollowsEachCauseAndEndsOnlyForAPersonAndShowsTheMomentOnce) {
     struct Step {
         PresenceEvent event;
-        bool present; // after the event
+        PresenceOutcome outcome;
     };
     struct Case {
         const char* name;
         std::vector<Step> steps;
     } const cases[] = {
         {"fast user switching",
-         {{E::Lock, false}, {E::ConsoleDisconnect, false}, {E::ConsoleConnect, true}, {E::Unlock, true}}},
+         {{E::Lock, kPaused},
+          {E::ConsoleDisconnect, kNothing},
+          {E::ConsoleConnect, kResumed},
+          {E::Unlock, kNothing}}},
         {"a remote desktop takes the session over, and gives it back",
-         {{E::ConsoleDisconnect, false},
-          {E::RemoteConnect, true},
-          {E::RemoteDisconnect, false},
-          {E::ConsoleConnect, true}}},
-        {"display off, then on", {{E::DisplayOff, false}, {E::DisplayOff, false}, {E::DisplayOn, true}}},
-        {"dimmed is present", {{E::DisplayDimmed, true}, {E::DisplayOff, false}, {E::DisplayDimmed, true}}},
+         {{E::ConsoleDisconnect, kPaused},
+          {E::RemoteConnect, kResumed},
+          {E::RemoteDisconnect, kPaused},
+          {E::ConsoleConnect, kResumed}}},
+        {"display off, then on",
+         {{E::DisplayOff, kPaused}, {E::DisplayOff, kNothing}, {E::DisplayOn, kResumed}}},
+        {"dimmed is present",
+         {{E::DisplayDimmed, kNothing}, {E::DisplayOff, kPaused}, {E::DisplayDimmed, kResumed}}},
         {"an unattended wake while locked and dark, then the user wakes it to the lock screen and unlocks",
-         {{E::Lock, false}, {E::DisplayOff, false}, {E::Wake, false}, {E::WakeByUser, false}, {E::Unlock, true}}},
-        {"a wake by a person to the lock screen", {{E::Lock, false}, {E::WakeByUser, false}, {E::Unlock, true}}},
-        {"a wake by a person, unlocked", {{E::DisplayOff, false}, {E::WakeByUser, true}}},
-        {"a wake by a person, disconnected", {{E::RemoteDisconnect, false}, {E::WakeByUser, false}}},
-        {"the display-on lost, then an unlock", {{E::DisplayOff, false}, {E::Lock, false}, {E::Unlock, true}}},
+         {{E::Lock, kPaused},
+          {E::DisplayOff, kNothing},
+          {E::Wake, kNothing},
+          {E::WakeByUser, kNothing},
+          {E::Unlock, kResumed}}},
+        {"a wake by a person to the lock screen",
+         {{E::Lock, kPaused}, {E::WakeByUser, kNothing}, {E::Unlock, kResumed}}},
+        {"a wake by a person after the display went off: the moment once",
+         {{E::DisplayOff, kPaused}, {E::Wake, kNothing}, {E::WakeByUser, kResumed}}},
+        {"a wake by a person, disconnected", {{E::RemoteDisconnect, kPaused}, {E::WakeByUser, kNothing}}},
+        {"the display-on lost, then an unlock",
+         {{E::DisplayOff, kPaused}, {E::Lock, kNothing}, {E::Unlock, kResumed}}},
         {"a sleeping monitor looks unplugged: its display change is nobody",
-         {{E::DisplayOff, false}, {E::DisplaysChanged, false}, {E::DisplayOn, true}}},
+         {{E::DisplayOff, kPaused}, {E::DisplaysChanged, kNothing}, {E::DisplayOn, kResumed}}},
         {"the display on again leaves a locked session paused",
-         {{E::Lock, false}, {E::DisplayOff, false}, {E::DisplayOn, false}, {E::Unlock, true}}},
-        {"a lost unlock, then a press", {{E::Lock, false}, {E::Input, true}}},
-        {"a lost reconnect, then a logon", {{E::RemoteDisconnect, false}, {E::Logon, true}}},
-        {"events that tell no presence leave it as it is",
-         {{E::Wake, true}, {E::DisplaysChanged, true}, {E::DisplayOn, true}}},
+         {{E::Lock, kPaused}, {E::DisplayOff, kNothing}, {E::DisplayOn, kNothing}, {E::Unlock, kResumed}}},
+        {"a lost unlock, then a press", {{E::Lock, kPaused}, {E::Input, kResumed}}},
+        {"a lost reconnect, then a logon", {{E::RemoteDisconnect, kPaused}, {E::Logon, kResumed}}},
+        {"a set clock or a wake while nobody sees it shows nothing until presence is back",
+         {{E::Lock, kPaused}, {E::ClockSet, kNothing}, {E::Wake, kNothing}, {E::Input, kResumed}}},
+        {"with presence, a wake or a set clock shows the moment, and nothing else does",
+         {{E::Wake, kShow},
+          {E::WakeByUser, kShow},
+          {E::ClockSet, kShow},
+          {E::DisplaysChanged, kNothing},
+          {E::DisplayOn, kNothing},
+          {E::Input, kNothing}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Presence presence;
-        bool before = presence.Present();
+        bool present = true; // as at the program's start
         for (std::size_t i = 0; i < c.steps.size(); ++i) {
             const Step& step = c.steps[i];
-            const bool turned = presence.Apply(step.event);
-            EXPECT_EQ(presence.Present(), step.present) << "step " << i;
-            EXPECT_EQ(turned, step.present != before) << "step " << i;
-            before = presence.Present();
+            EXPECT_EQ(presence.Apply(step.event), step.outcome) << "step " << i;
+            if (step.outcome == kPaused || step.outcome == kResumed) present = step.outcome == kResumed;
+            EXPECT_EQ(presence.Present(), present) << "step " << i;
         }
     }
 }

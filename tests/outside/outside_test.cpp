@@ -187,19 +187,6 @@ public:
     // The program's visible top-level windows of this title.
     std::vector<HWND> Windows(const wchar_t* title) const { return process_.Windows(title); }
 
-    // The one visible window of this title once it is there; null after the time is up.
-    HWND WaitForWindow(const wchar_t* title, DWORD timeoutMs = 30000) const {
-        HWND window = nullptr;
-        (void)WaitFor(
-            [&] {
-                const std::vector<HWND> found = Windows(title);
-                window = found.size() == 1 ? found[0] : nullptr;
-                return window != nullptr;
-            },
-            timeoutMs);
-        return window;
-    }
-
     DWORD ProcessId() const { return process_.Id(); }
     bool Ended(DWORD timeoutMs) const { return process_.Ended(timeoutMs); }
     DWORD ExitCode() const { return process_.ExitCode(); }
@@ -211,7 +198,7 @@ private:
 // The main clock once it is set up: its colour key, which it is given last, after its first paint (the
 // layered style comes a moment before the key).
 HWND LoadedMainClock(const Tintavo& tintavo) {
-    const HWND window = tintavo.WaitForWindow(kMainTitle);
+    const HWND window = tintavo::WaitForWindow(tintavo.ProcessId(), kMainTitle);
     (void)WaitFor(
         [&] {
             DWORD flags = 0;

@@ -1,5 +1,6 @@
-// A program started as a process of its own and ended with this owner if it still runs: for the programs
-// that start tintavo.exe and look at it from outside (the outside-in tests, the cost figure).
+// A program started as a process of its own and ended with this owner if it still runs, and its windows
+// found as any other program finds them: for the programs that start tintavo.exe and look at it from
+// outside (the outside-in tests, the cost figure).
 #pragma once
 
 #include <windows.h>
@@ -33,6 +34,18 @@ inline std::vector<HWND> VisibleWindowsOf(DWORD processId, const wchar_t* title)
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// The one visible top-level window of the process with this title (any title when null) once it is there;
+// null when the time is up.
+inline HWND WaitForWindow(DWORD processId, const wchar_t* title, DWORD timeoutMs = 30000) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        const std::vector<HWND> found = VisibleWindowsOf(processId, title);
+        if (found.size() == 1) return found.front();
+        if (GetTickCount64() >= deadline) return nullptr;
+        Sleep(10);
+    }
 }
 
 class StartedProcess {

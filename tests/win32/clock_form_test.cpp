@@ -1,5 +1,4 @@
-// Tests of the two clock windows on real windows, with a clock the test sets: layout, timers and colours,
-// and the clock set or woken.
+// Tests of the two clock windows on real windows, with a clock the test sets: layout, timers and colours.
 #include "windows/program_windows.h"
 
 #include "window_test_support.h"
@@ -18,11 +17,8 @@ using test_support::PumpUntil;
 using test_support::QuitPosted;
 using test_support::ShownPlaces;
 using test_support::Tick;
-using test_support::TicksOf;
-using test_support::TimerTicks;
 
 constexpr Color kWhite = 0x00FFFFFF;
-constexpr Color kRed = 0x000000FF;
 
 class ClockFormTest : public test_support::WindowTest {
 protected:
@@ -52,11 +48,11 @@ TEST_F(ClockFormTest, MainClockOpensInItsLayoutWithTheTimeSampledButNotYetShown)
     EXPECT_EQ(Title(form.Handle()), test_support::kMainTitle);
     EXPECT_NE(GetMenu(form.Handle()), nullptr);
 
-    EXPECT_EQ(form.strHour(), "6");
-    EXPECT_EQ(form.strMinute(), "09 PM");
-    EXPECT_EQ(form.TimeLabel().Caption(), L"");
-    EXPECT_EQ(form.TimeLabel().ForeColor(), 0x00808080u);
-    EXPECT_TRUE(form.TimeLabel().Visible());
+    EXPECT_EQ(ClockFormProbe::strHour(form), "6");
+    EXPECT_EQ(ClockFormProbe::strMinute(form), "09 PM");
+    EXPECT_EQ(ClockFormProbe::TimeLabel(form).Caption(), L"");
+    EXPECT_EQ(ClockFormProbe::TimeLabel(form).ForeColor(), 0x00808080u);
+    EXPECT_TRUE(ClockFormProbe::TimeLabel(form).Visible());
     EXPECT_EQ(form.BackColor(), kWhite);
     EXPECT_EQ(Form::LoadedCount(), 1);
 }
@@ -93,12 +89,13 @@ TEST_F(ClockFormTest, CaptionAfterASecondThenScheduledColorASecondAfterThat) {
     MainClockForm& form = frmMain();
     const ULONGLONG start = GetTickCount64();
     form.Show();
-    ASSERT_TRUE(PumpUntil([&] { return form.ColorTimerEnabled(); }, 200)); // first sampling tick
+    ASSERT_TRUE(
+        PumpUntil([&] { return ClockFormProbe::ColorTimerEnabled(form); }, 200)); // first sampling tick
     const ULONGLONG colorTimerStart = GetTickCount64();
 
-    ASSERT_TRUE(PumpUntil([&] { return !form.TimeLabel().Caption().empty(); }, 1600));
+    ASSERT_TRUE(PumpUntil([&] { return !ClockFormProbe::TimeLabel(form).Caption().empty(); }, 1600));
     EXPECT_GE(GetTickCount64() - start, 900u);
-    EXPECT_EQ(form.TimeLabel().Caption(), CaptionAt(now));
+    EXPECT_EQ(ClockFormProbe::TimeLabel(form).Caption(), CaptionAt(now));
 
     ASSERT_TRUE(PumpUntil([&] { return form.BackColor() != kWhite; }, 1600));
     EXPECT_GE(GetTickCount64() - colorTimerStart, 900u); // a whole interval of the colour timer
@@ -117,11 +114,11 @@ TEST_F(ClockFormTest, CompactClockOpensInItsLayoutAtTheDefaultPlace) {
     EXPECT_EQ(GetMenu(form.Handle()), nullptr);
     ExpectDesktopBehaviours(form.Handle());
     EXPECT_EQ(form.BackColor(), SystemColor(COLOR_BTNFACE));
-    EXPECT_EQ(form.TimeLabel().ForeColor(), 0x00C0C0C0u);
-    EXPECT_EQ(form.strHour(), "6");
+    EXPECT_EQ(ClockFormProbe::TimeLabel(form).ForeColor(), 0x00C0C0C0u);
+    EXPECT_EQ(ClockFormProbe::strHour(form), "6");
 
     ASSERT_TRUE(PumpUntil([&] { return form.BackColor() == ColorAt(now); }, 2600));
-    EXPECT_FALSE(form.TimeLabel().Caption().empty());
+    EXPECT_FALSE(ClockFormProbe::TimeLabel(form).Caption().empty());
 }
 
 TEST_F(ClockFormTest, EachClockWindowColorsOnlyItself) {
@@ -151,7 +148,7 @@ TEST_F(ClockFormTest, AWindowClosedWhileItsLoadLetsMessagesRunIsLeftAlone) {
 
     frmMain().Show(); // and loads again as usual
     EXPECT_TRUE(frmMain().IsLoaded());
-    EXPECT_EQ(frmMain().strHour(), "6");
+    EXPECT_EQ(ClockFormProbe::strHour(frmMain()), "6");
 }
 
 TEST_F(ClockFormTest, TheColorComesFromOneReadingWhenTheHourTurnsBetweenTwoTicks) {
@@ -172,40 +169,6 @@ TEST_F(ClockFormTest, TheColorComesFromOneReadingWhenTheHourTurnsBetweenTwoTicks
         frmMain().UnloadWindow();
         QuitPosted();
     }
-}
-
-TEST_F(ClockFormTest, ASetClockOrAWakeFromSleepShowsTheTimeAndItsColorAtOnce) {
-    MainClockForm& form = frmMain();
-    form.Show(); // 18:09; the first tick would show it a second later
-    // The sampling timer lost, as across sleep, for longer than two of its intervals and the tick count's
-    // steps: the first message below creates it again.
-    KillTimer(form.Handle(), kTimeTimer);
-    Sleep(300);
-    struct Case {
-        UINT message;
-        WPARAM event;
-        TimeOfDay time;
-        const wchar_t* caption;
-        Color color;
-    } const cases[] = {
-        {WM_TIMECHANGE, 0, {7, 45}, L"7:45 AM", 0x0098DDF8},
-        {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, {10, 10}, L"10:10 AM", 0x00FF0000},
-        {WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, {13, 40}, L"1:40 PM", 0x0098DDF8},
-    };
-    for (const Case& c : cases) {
-        now = c.time;
-        const LRESULT answer = SendMessageW(form.Handle(), c.message, c.event, 0);
-        if (c.message == WM_POWERBROADCAST) {
-            EXPECT_EQ(answer, TRUE);
-        }
-        EXPECT_EQ(form.TimeLabel().Caption(), c.caption);
-        EXPECT_EQ(form.BackColor(), c.color);
-    }
-    now = {18, 9}; // and the timers go on from there
-    TimerTicks().clear();
-    EXPECT_TRUE(PumpUntil(
-        [&] { return form.BackColor() == kRed && form.TimeLabel().Caption() == L"6:09 PM"; }, 1300));
-    EXPECT_GT(TicksOf(form.Handle(), kTimeTimer), 0);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // Tests of the clock windows' presence watch: the system's messages as presence events, its registrations,
-// and the pause of every clock window without presence. Wine never sends these messages:
-// the tests send them as Windows would.
+// and each outcome reaching the clock windows (the rule itself is the host's presence table). Wine never
+// sends these messages: the tests send them as Windows would.
 #include "windows/presence_watch.h"
 
 #include "window_test_support.h"
@@ -19,6 +19,7 @@ namespace {
 
 using desktop::PresenceEvent;
 using test_support::kBlinkTimer;
+using test_support::kColorTimer;
 using test_support::kTimeTimer;
 using test_support::now;
 using test_support::PumpUntil;
@@ -93,7 +94,7 @@ TEST(PresenceWatch, EachSystemMessageIsThePresenceEventItTells) {
         {"another session's lock", WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, own + 1, std::nullopt},
         {"another session's unlock", WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, own + 1, std::nullopt},
         {"a display change", WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024), PresenceEvent::DisplaysChanged},
-        {"the clock set", WM_TIMECHANGE, 0, 0, std::nullopt},
+        {"the clock set", WM_TIMECHANGE, 0, 0, PresenceEvent::ClockSet},
         {"a press", WM_LBUTTONDOWN, MK_LBUTTON, 0, PresenceEvent::Input},
         {"a right press", WM_RBUTTONDOWN, MK_RBUTTON, 0, PresenceEvent::Input},
         {"a middle press", WM_MBUTTONDOWN, MK_MBUTTON, 0, PresenceEvent::Input},
@@ -108,17 +109,29 @@ TEST(PresenceWatch, EachSystemMessageIsThePresenceEventItTells) {
         EXPECT_EQ(PresenceWatch::EventOf(c.message, c.wParam, c.lParam), c.event) << c.name;
 }
 
+// Windows 8 (6.2) or later, as the kernel tells it whatever a manifest says.
+bool KernelIsWindows8OrLater() {
+    using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+    const auto get = reinterpret_cast<GetVersion>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    EXPECT_EQ(get(&version), 0);
+    return version.dwMajorVersion > 6 || (version.dwMajorVersion == 6 && version.dwMinorVersion >= 2);
+}
+
 // The registrations of the clock windows, counted, and whether each was undone while its window still
 // existed.
 struct Registrations {
     int power = 0, powerUndone = 0, suspendResume = 0, suspendResumeUndone = 0, session = 0, sessionTries = 0,
         sessionUndone = 0, undoneAfterTheWindow = 0;
     std::vector<GUID> settings;
+    std::vector<DWORD> powerFlags; // of the display's and the wakes' registrations
     std::vector<DWORD> sessionFlags;
-    int sessionRefusals = 0;                 // the next tries that fail
-    DWORD refusal = RPC_S_INVALID_BINDING;   // as early at logon
-    HANDLE servicesEvent = nullptr;          // the test's, of which each ask gets a handle of its own
-    HANDLE servicesReady = nullptr;          // the last handle handed out, which the watch closes
+    int sessionRefusals = 0;               // the next tries that fail
+    DWORD refusal = RPC_S_INVALID_BINDING; // as early at logon
+    HANDLE servicesEvent = nullptr;        // the test's, of which each ask gets a handle of its own
+    HANDLE servicesReady = nullptr;        // the last handle handed out, which the watch closes
     int servicesAsked = 0;
     bool windows8 = true; // what the system says of itself
 } registrations;
@@ -128,12 +141,16 @@ HPOWERNOTIFY FakeNotification(int count) {
 }
 
 constexpr PresenceWatch::Registrar kCountingRegistrar{
-    [](HANDLE, LPCGUID setting, DWORD) {
+    [](HANDLE, LPCGUID setting, DWORD flags) {
         registrations.settings.push_back(*setting);
+        registrations.powerFlags.push_back(flags);
         return FakeNotification(++registrations.power);
     },
     [](HPOWERNOTIFY) { return static_cast<BOOL>(++registrations.powerUndone > 0); },
-    [](HANDLE, DWORD) { return FakeNotification(++registrations.suspendResume); },
+    [](HANDLE, DWORD flags) {
+        registrations.powerFlags.push_back(flags);
+        return FakeNotification(++registrations.suspendResume);
+    },
     [](HPOWERNOTIFY) { return static_cast<BOOL>(++registrations.suspendResumeUndone > 0); },
     [](HWND, DWORD flags) {
         ++registrations.sessionTries;
@@ -199,6 +216,9 @@ TEST_F(PresenceWatchTest, EachRegistrationIsUndoneBeforeItsWindowGoes) {
     EXPECT_EQ(r.undoneAfterTheWindow, 0);
     for (DWORD flags : r.sessionFlags)
         EXPECT_EQ(flags, static_cast<DWORD>(NOTIFY_FOR_THIS_SESSION)); // not every user's sessions
+    ASSERT_EQ(r.powerFlags.size(), 6u);
+    for (DWORD flags : r.powerFlags)
+        EXPECT_EQ(flags, static_cast<DWORD>(DEVICE_NOTIFY_WINDOW_HANDLE)); // a window, not a service
     // The display of the program's own session, which Windows tells from Windows 8 on; before, the console's.
     ASSERT_EQ(r.settings.size(), 3u);
     for (const GUID& setting : r.settings)
@@ -206,6 +226,9 @@ TEST_F(PresenceWatchTest, EachRegistrationIsUndoneBeforeItsWindowGoes) {
     registrations.windows8 = false;
     frmMain().Show();
     EXPECT_TRUE(IsEqualGUID(r.settings.back(), GUID_MONITOR_POWER_ON));
+    // The system's own answer, under the program's manifest (as the test exe has it), is the kernel's.
+    PresenceWatch::UseRegistrar(nullptr);
+    EXPECT_EQ(PresenceWatch::UseRegistrar(&kCountingRegistrar)->windows8OrLater(), KernelIsWindows8OrLater());
 }
 
 // Refused early at logon, the registration waits for the session services' event and is tried once more
@@ -256,37 +279,27 @@ TEST_F(PresenceWatchTest, WithoutPresenceEveryClockPausesAndPresenceBackShowsThe
     frmMain().Show();
     Form3().Show(); // both loaded, as in the middle of a switch
     const HWND main = frmMain().Handle(), compact = Form3().Handle();
-    ASSERT_TRUE(PumpUntil([] { return frmMain().ColorTimerEnabled(); }, 500));
+    ASSERT_TRUE(PumpUntil([] { return ClockFormProbe::ColorTimerEnabled(frmMain()); }, 500));
 
     // A sampling tick already queued when the pause comes must not run: it would enable the colour timer.
-    const std::wstring captionBefore{frmMain().TimeLabel().Caption()};
     PostMessageW(main, WM_TIMER, kTimeTimer, 0);
     SendSessionEvent(main, WTS_SESSION_LOCK);
     EXPECT_TRUE(NoTimer(main));
     EXPECT_TRUE(NoTimer(compact));
     test_support::RunPending();
-    EXPECT_FALSE(frmMain().ColorTimerEnabled());
+    EXPECT_FALSE(ClockFormProbe::ColorTimerEnabled(frmMain()));
 
-    // The time moves on and is even set, a wake (a person's too: to the lock screen) and a display change
-    // come: nothing shows until presence is back.
     now = {7, 45};
-    SendMessageW(main, WM_TIMECHANGE, 0, 0);
-    SendMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
-    SendMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
-    SendMessageW(main, WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024));
-    EXPECT_TRUE(NoTimer(main));
-    EXPECT_EQ(frmMain().TimeLabel().Caption(), captionBefore);
-
     SendSessionEvent(compact, WTS_SESSION_UNLOCK); // told to one window, heard by both
     for (ClockForm* clock : {static_cast<ClockForm*>(&frmMain()), static_cast<ClockForm*>(&Form3())}) {
-        EXPECT_EQ(clock->TimeLabel().Caption(), L"7:45 AM");
+        EXPECT_EQ(ClockFormProbe::TimeLabel(*clock).Caption(), L"7:45 AM");
         EXPECT_EQ(clock->BackColor(), 0x0098DDF8u);
     }
     TimerTicks().clear();
     EXPECT_TRUE(PumpUntil(
         [&] {
             return TicksOf(main, kBlinkTimer) > 0 && TicksOf(compact, kBlinkTimer) > 0 &&
-                   frmMain().ColorTimerEnabled() && Form3().ColorTimerEnabled();
+                   ClockFormProbe::ColorTimerEnabled(frmMain()) && ClockFormProbe::ColorTimerEnabled(Form3());
         },
         1500));
 }
@@ -300,8 +313,44 @@ TEST_F(PresenceWatchTest, AWindowLoadedWithoutPresenceStartsPausedAndShowsTheMom
     EXPECT_TRUE(NoTimer(compact));
     now = {7, 45};
     SendMessageW(compact, WM_KEYDOWN, VK_SHIFT, 0); // a lost unlock, then a key
-    EXPECT_EQ(Form3().TimeLabel().Caption(), L"7:45 AM");
+    EXPECT_EQ(ClockFormProbe::TimeLabel(Form3()).Caption(), L"7:45 AM");
     EXPECT_EQ(Form3().BackColor(), 0x0098DDF8u);
+}
+
+// The moments the clock shows, as reads of the test's clock: nothing else reads it while no message runs.
+int clockReads = 0;
+TimeOfDay CountedClock() {
+    ++clockReads;
+    return now;
+}
+
+// A wake heard with presence reaches the clock window: the moment shown once, and every timer ticking again
+// though all three were lost across sleep. A wake by a person after the display went off resumes the
+// clock, and shows the moment once too.
+TEST_F(PresenceWatchTest, AWakeShowsTheMomentOnceAndBringsBackEveryTimer) {
+    frmMain().Show();
+    const HWND main = frmMain().Handle();
+    ClockFormProbe::UseClock(&CountedClock);
+    for (const UINT_PTR id : {kTimeTimer, kBlinkTimer, kColorTimer})
+        KillTimer(main, id);
+    Sleep(2100); // two intervals of the slowest timer: each is taken for lost
+    now = {7, 45};
+    clockReads = 0;
+    EXPECT_EQ(SendMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0), TRUE);
+    EXPECT_EQ(clockReads, 1);
+    EXPECT_EQ(ClockFormProbe::TimeLabel(frmMain()).Caption(), L"7:45 AM");
+    TimerTicks().clear();
+    EXPECT_TRUE(PumpUntil(
+        [&] { return TicksOf(main, kTimeTimer) && TicksOf(main, kBlinkTimer) && TicksOf(main, kColorTimer); },
+        1300));
+
+    const DisplaySetting off{0};
+    SendMessageW(main, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, off.Get());
+    now = {10, 10};
+    clockReads = 0;
+    SendMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+    EXPECT_EQ(clockReads, 1);
+    EXPECT_EQ(ClockFormProbe::TimeLabel(frmMain()).Caption(), L"10:10 AM");
 }
 
 } // namespace

@@ -62,20 +62,20 @@ TEST_F(ProgramWindowsTest, FontOkColorsTheTextAndTheNextOpeningStartsFromThatCol
     EXPECT_EQ(prompt.flags, static_cast<DWORD>(CC_RGBINIT));
     EXPECT_EQ(prompt.owner, frmMain().Handle());
     EXPECT_EQ(prompt.initial, RGB(0, 0, 0));
-    EXPECT_EQ(frmMain().TimeLabel().ForeColor(), Color{RGB(0, 0, 255)});
+    EXPECT_EQ(ClockFormProbe::TimeLabel(frmMain()).ForeColor(), Color{RGB(0, 0, 255)});
     EXPECT_EQ(frmMain().ColorDialog().Color(), Color{RGB(0, 0, 255)});
 
     prompt.pick = RGB(255, 0, 255);
     Choose(L"File", L"Font");
     EXPECT_EQ(prompt.initial, RGB(0, 0, 255));
     EXPECT_EQ(prompt.custom0, RGB(1, 2, 3)); // custom colours kept while the window is loaded
-    EXPECT_EQ(frmMain().TimeLabel().ForeColor(), Color{RGB(255, 0, 255)});
+    EXPECT_EQ(ClockFormProbe::TimeLabel(frmMain()).ForeColor(), Color{RGB(255, 0, 255)});
 }
 
 TEST_F(ProgramWindowsTest, FontCancelLeavesTheTextColorAsItWas) {
     prompt.ok = false;
     Choose(L"File", L"Font"); // first use: the text must not turn black
-    EXPECT_EQ(frmMain().TimeLabel().ForeColor(), 0x00808080u);
+    EXPECT_EQ(ClockFormProbe::TimeLabel(frmMain()).ForeColor(), 0x00808080u);
 
     prompt.ok = true;
     prompt.pick = RGB(0, 128, 0);
@@ -84,7 +84,7 @@ TEST_F(ProgramWindowsTest, FontCancelLeavesTheTextColorAsItWas) {
     prompt.pick = RGB(255, 255, 0);
     Choose(L"File", L"Font");
     EXPECT_EQ(prompt.initial, RGB(0, 128, 0));
-    EXPECT_EQ(frmMain().TimeLabel().ForeColor(), Color{RGB(0, 128, 0)});
+    EXPECT_EQ(ClockFormProbe::TimeLabel(frmMain()).ForeColor(), Color{RGB(0, 128, 0)});
     EXPECT_EQ(frmMain().ColorDialog().Color(), Color{RGB(0, 128, 0)});
 }
 
@@ -114,8 +114,10 @@ TEST_F(ProgramWindowsTest, TheRealColorDialogIsModalAndTheClockKeepsTickingMeanw
     ASSERT_NE(dialogSeen.window, nullptr);
     EXPECT_FALSE(dialogSeen.ownerEnabled);
     EXPECT_TRUE(IsWindowEnabled(frmMain().Handle()));
-    EXPECT_FALSE(frmMain().TimeLabel().Caption().empty()); // written by a tick while the dialog was open
-    EXPECT_EQ(frmMain().TimeLabel().ForeColor(), 0x00808080u);
+    EXPECT_FALSE(ClockFormProbe::TimeLabel(frmMain())
+                     .Caption()
+                     .empty()); // written by a tick while the dialog was open
+    EXPECT_EQ(ClockFormProbe::TimeLabel(frmMain()).ForeColor(), 0x00808080u);
     // Stretched by the system on a monitor of another scale, so its fixed layout holds; and the thread
     // makes its windows as before once it is closed.
     EXPECT_EQ(dialogSeen.awareness, DPI_AWARENESS_SYSTEM_AWARE);
@@ -124,11 +126,12 @@ TEST_F(ProgramWindowsTest, TheRealColorDialogIsModalAndTheClockKeepsTickingMeanw
 
 TEST_F(ProgramWindowsTest, DisplayHidesTheTimeAndShowsItAgainStillCurrent) {
     Choose(L"File", L"Display");
-    EXPECT_FALSE(frmMain().TimeLabel().Visible());
-    ASSERT_TRUE(PumpUntil([] { return !frmMain().TimeLabel().Caption().empty(); }, 1600));
-    EXPECT_FALSE(frmMain().TimeLabel().Visible()); // the ticks keep the caption current, and hidden
+    EXPECT_FALSE(ClockFormProbe::TimeLabel(frmMain()).Visible());
+    ASSERT_TRUE(PumpUntil([] { return !ClockFormProbe::TimeLabel(frmMain()).Caption().empty(); }, 1600));
+    EXPECT_FALSE(
+        ClockFormProbe::TimeLabel(frmMain()).Visible()); // the ticks keep the caption current, and hidden
     Choose(L"File", L"Display");
-    EXPECT_TRUE(frmMain().TimeLabel().Visible());
+    EXPECT_TRUE(ClockFormProbe::TimeLabel(frmMain()).Visible());
 }
 
 TEST_F(ProgramWindowsTest, AboutItemsOpenOneWindowEachInTheirLayout) {
@@ -163,7 +166,7 @@ TEST_F(ProgramWindowsTest, ScreenReadersReadTheTimeAsShownAndTheAboutTexts) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const auto showTime = [](const ClockForm& clock) { // now, not a second after the load
         Tick(clock.Handle(), kBlinkTimer);
-        return std::vector<std::wstring>{std::wstring{clock.TimeLabel().Caption()}};
+        return std::vector<std::wstring>{std::wstring{ClockFormProbe::TimeLabel(clock).Caption()}};
     };
     const std::vector<std::wstring> mainTime = showTime(frmMain());
     ASSERT_FALSE(mainTime.front().empty());
@@ -246,7 +249,7 @@ TEST_F(ProgramWindowsTest, ClosingAnAboutWindowLeavesTheClockRunning) {
     EXPECT_FALSE(Form1().IsLoaded());
     EXPECT_TRUE(frmMain().IsLoaded());
     EXPECT_FALSE(QuitPosted());
-    EXPECT_TRUE(PumpUntil([] { return !frmMain().TimeLabel().Caption().empty(); }, 1600));
+    EXPECT_TRUE(PumpUntil([] { return !ClockFormProbe::TimeLabel(frmMain()).Caption().empty(); }, 1600));
 }
 
 TEST_F(ProgramWindowsTest, SmallSwitchesToTheCompactClockAndClosesTheAboutWindows) {

@@ -1,6 +1,6 @@
-// What the program's windows tests share, beside the form layer's (form/form_test_support.h): a clock the
-// test sets and what the clock windows show at its time, the clock windows' timers, the main clock's menu,
-// and the fixtures' common end.
+// What the program's windows tests share, beside the form layer's (form/form_test_support.h): the tests' view
+// into the clock windows, a clock the test sets and what the clock windows show at its time, the clock
+// windows' timers, the main clock's menu, and the fixtures' common end.
 #pragma once
 
 #include "clock/color_schedule.h"
@@ -13,14 +13,36 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+
+namespace tintavo {
+
+// What the tests read of a clock window, and the clock they put in: the clock's friend, so that its public
+// face stays what the program uses.
+struct ClockFormProbe {
+    static const Label& TimeLabel(const ClockForm& clock) { return clock.lblTime; }
+    static std::string_view strHour(const ClockForm& clock) { return clock.text_.Hour(); }
+    static std::string_view strMinute(const ClockForm& clock) { return clock.text_.Minute(); }
+    static bool ColorTimerEnabled(const ClockForm& clock) { return clock.Timer1.Enabled(); }
+    static UINT_PTR TimeTimerId(const ClockForm& clock) { return clock.tmrTime.Id(); }
+    static UINT_PTR BlinkTimerId(const ClockForm& clock) { return clock.tmrBlinker.Id(); }
+    static UINT_PTR ColorTimerId(const ClockForm& clock) { return clock.Timer1.Id(); }
+    static void UseClock(ClockSource source) { ClockForm::clock_ = source; }
+};
+
+} // namespace tintavo
 
 namespace tintavo::test_support {
 
-// The clock windows' timers, by the ids their timers report: the same in both clock windows, which share
-// ClockForm's timers.
-inline const UINT_PTR kTimeTimer = frmMain().TimeTimerId();
-inline const UINT_PTR kBlinkTimer = frmMain().BlinkTimerId();
-inline const UINT_PTR kColorTimer = frmMain().ColorTimerId();
+// The clock windows' timers, by the ids their ticks carry (the same in both clock windows, which share
+// ClockForm's timers), read as each fixture starts: nothing of the program is made before main.
+struct ClockTimerIds {
+    UINT_PTR time = 0, blink = 0, color = 0;
+};
+inline constinit ClockTimerIds clockTimerIds;
+inline constexpr const UINT_PTR& kTimeTimer = clockTimerIds.time;
+inline constexpr const UINT_PTR& kBlinkTimer = clockTimerIds.blink;
+inline constexpr const UINT_PTR& kColorTimer = clockTimerIds.color;
 
 // The command id of an item of the window's menu bar, found by the captions a user reads; 0 if none.
 inline UINT CommandOf(HWND window, const std::wstring& menu, const std::wstring& item) {
@@ -54,7 +76,7 @@ inline HWND MainClockCreated(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 // The time of day the clock windows read: each test sets it.
-inline TimeOfDay now{18, 9};
+inline constinit TimeOfDay now{18, 9};
 inline TimeOfDay TestClock() { return now; }
 
 // What a clock window shows at a time of day, as the clock's own rules (tests/host) make it: the time text,
@@ -80,22 +102,24 @@ inline constexpr PresenceWatch::Registrar kQuietRegistrar{
     [] { return true; },
 };
 
-// Every fixture's start and end: the test's clock at 18:09, the quiet registrar, and no window of the
-// program left loaded (the compact clock first, which brings the main clock back), then the layer's end;
-// every seam back to the system's and presence back as at the program's start, also after a test that
+// Every fixture's start and end: the test's clock at 18:09, the quiet registrar, the timer ids, and no window
+// of the program left loaded (the compact clock first, which brings the main clock back), then the layer's
+// end; every seam back to the system's and presence back as at the program's start, also after a test that
 // failed midway.
 class WindowTest : public FormLayerTest {
 protected:
     void SetUp() override {
         FormLayerTest::SetUp();
         now = {18, 9};
-        ClockForm::UseClock(&TestClock);
+        ClockFormProbe::UseClock(&TestClock);
         PresenceWatch::UseRegistrar(&kQuietRegistrar);
+        clockTimerIds = {ClockFormProbe::TimeTimerId(frmMain()), ClockFormProbe::BlinkTimerId(frmMain()),
+                         ClockFormProbe::ColorTimerId(frmMain())};
     }
     void TearDown() override {
         Form3().UnloadWindow();
         frmMain().UnloadWindow();
-        ClockForm::UseClock(&LocalTimeOfDay);
+        ClockFormProbe::UseClock(&LocalTimeOfDay);
         PresenceWatch::UseRegistrar(nullptr);
         PresenceWatch::ResetPresence();
         FormLayerTest::TearDown();

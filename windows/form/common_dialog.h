@@ -32,7 +32,7 @@ private:
     tintavo::Color color_ = 0;
     std::array<COLORREF, 16> customColors_{}; // kept while the form stays loaded
 
-    static inline ColorPrompt prompt_ = &SystemPrompt;
+    static constinit inline ColorPrompt prompt_ = &SystemPrompt;
 };
 
 } // namespace tintavo

@@ -1,7 +1,6 @@
 // The controls a form paints: group frames, text labels and lines.
 #pragma once
 
-#include "clock/time_text.h"
 #include "windows/form/form.h"
 #include "windows/form/gdi.h"
 #include "windows/form/text_window.h"
@@ -69,9 +68,9 @@ public:
         std::optional<Color> backColor = std::nullopt; // none: transparent
         UINT align = DT_LEFT;
     };
-    // Room for a caption set at run time, its terminator included: the program sets only times. Fixed, so
-    // that the clock's twice-a-second caption allocates nothing.
-    static constexpr std::size_t kCaptionCapacity = TimeText::kLongest + 1;
+    // Room for a caption set at run time, its terminator included: a short text such as a time of day, in a
+    // fixed buffer, so that a caption set twice a second allocates nothing.
+    static constexpr std::size_t kCaptionCapacity = 16;
 
     Label(Form& owner, const Design& design, const Frame* container = nullptr)
         : TextControl{owner, design.font, InForm(design.bounds, container), design.caption}, design_{design},

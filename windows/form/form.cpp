@@ -18,7 +18,7 @@ constexpr wchar_t kWindowClass[] = L"TintavoForm";
 
 // WM_GETMINMAXINFO arrives before WM_NCCREATE binds the object: this names the form being created. The
 // program has one thread, the one that creates every window.
-Form* creatingForm = nullptr;
+constinit Form* creatingForm = nullptr;
 
 ATOM RegisterFormClass(WNDPROC proc) {
     WNDCLASSEXW wc{};

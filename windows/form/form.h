@@ -137,9 +137,9 @@ private:
     SIZE minTrackSize_{}; // the outer size last asked for, which may be below the system's minimum
     UINT_PTR timerIds_ = 0;
 
-    static inline IntrusiveList<Form> forms_; // every form in existence, for the end of the program
-    static inline int loadedCount_ = 0;
-    static inline bool ending_ = false;
+    static constinit inline IntrusiveList<Form> forms_; // every form in existence, for the end of the program
+    static constinit inline int loadedCount_ = 0;
+    static constinit inline bool ending_ = false;
 };
 
 } // namespace tintavo

@@ -75,7 +75,7 @@ HMODULE ModuleOf(const wchar_t* library) {
     return LoadSystemLibrary(library); // kept for the program's lifetime
 }
 
-const char* missing = nullptr; // the export tests pretend the system lacks
+constinit const char* missing = nullptr; // the export tests pretend the system lacks
 bool PretendedMissing(Index index) { return missing && std::strcmp(missing, kExports[index].name) == 0; }
 
 FARPROC Address(Index index) {

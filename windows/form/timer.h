@@ -42,7 +42,7 @@ private:
     ULONGLONG lastTick_ = 0; // or the time it was created
     Handler onTick_;
 
-    static inline Creator create_ = &SystemCreate;
+    static constinit inline Creator create_ = &SystemCreate;
 };
 
 } // namespace tintavo

@@ -26,7 +26,7 @@
 namespace tintavo::test_support {
 
 // Set when a pump below takes the quit message that the last unload posts.
-inline bool quitTaken = false;
+inline constinit bool quitTaken = false;
 
 // WM_TIMER messages the pumps below have run, by window and timer id (a null window: a thread timer).
 // The system delivers them, so they count a timer's ticks whatever the handler does with them.
