@@ -148,6 +148,18 @@ windows_tests() {
         TZ=$tz timeout --kill-after=10 120 wine build/win/tests/outside/outside_tests.exe \
             --gtest_filter="${filter:-OutsideTimeTest.*}" || fail "outside_tests at local hour $hour"
     done
+    # The layer's fallbacks again at 150 % (144 dpi), where a fallback that answers 96 fails (also when the
+    # filter names them alone). Wine reads the DPI once per process and keeps it in its server: set, then
+    # the server ended, and back afterwards.
+    if [[ -z $filter || $filter == SystemCallTest.* ]]; then
+        echo "form_tests at 144 dpi"
+        local dpi_key='HKCU\Control Panel\Desktop'
+        wine reg add "$dpi_key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+        tintavo_stop_wine
+        TINTAVO_SCREEN_DPI=144 timeout --kill-after=10 120 wine build/win/tests/win32/form/form_tests.exe \
+            --gtest_filter="${filter:-SystemCallTest.*}" || fail "form_tests at 144 dpi"
+        wine reg delete "$dpi_key" /v LogPixels /f >/dev/null 2>&1
+    fi
     tintavo_stop_wine
 }
 

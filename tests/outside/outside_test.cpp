@@ -4,10 +4,10 @@
 #include "clock/color_schedule.h"
 #include "clock/time_text.h"
 #include "tests/support/started_process.h"
+#include "tests/support/window_reading.h"
 
 #include <windows.h>
 
-#include <oleacc.h>
 #include <wtsapi32.h>
 
 #include <gtest/gtest.h>
@@ -25,8 +25,11 @@
 
 namespace {
 
-constexpr const wchar_t* kMainTitle = L"ZuziradOdor Digital Tintavo";
-constexpr const wchar_t* kCompactTitle = L"Quorvin Clock";
+using tintavo::test_support::AccessibleName;
+using tintavo::test_support::kCompactTitle;
+using tintavo::test_support::kMainTitle;
+using tintavo::test_support::PixelOf;
+
 constexpr const wchar_t* kClockAboutTitle = L"About Digital Tintavo";
 constexpr const wchar_t* kMakerAboutTitle = L"About ZuziradOdor";
 constexpr const wchar_t* kAllTitles[] = {kMainTitle, kCompactTitle, kClockAboutTitle, kMakerAboutTitle};
@@ -43,9 +46,6 @@ constexpr struct {
 } kTimeLabel{360, 600, 3015, 615};
 // A point of the main clock's client area (twips) away from its rectangle and its time label.
 constexpr POINT kBackgroundSpot{45, 45};
-
-// mingw-w64's import library has IID_IAccessible as a thunk, not data.
-constexpr IID kIidAccessible{0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
@@ -69,33 +69,6 @@ UINT DpiOf(HWND window) {
 }
 
 int ToPixels(LONG twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
-
-// The colour of a client pixel in the window's own image (not the screen, where another window may lie).
-COLORREF PixelOf(HWND window, POINT client) {
-    HDC dc = GetDC(window);
-    const COLORREF color = GetPixel(dc, client.x, client.y);
-    ReleaseDC(window, dc);
-    return color;
-}
-
-// What a screen reader reads for a window: the name of its client object.
-std::wstring AccessibleName(HWND window) {
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); // the object is another process's
-    std::wstring text = L"(no accessible object)";
-    IAccessible* accessible = nullptr;
-    if (SUCCEEDED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
-                                             reinterpret_cast<void**>(&accessible)))) {
-        VARIANT self{};
-        self.vt = VT_I4;
-        self.lVal = CHILDID_SELF;
-        BSTR name = nullptr;
-        text = SUCCEEDED(accessible->get_accName(self, &name)) && name ? name : L"";
-        SysFreeString(name);
-        accessible->Release();
-    }
-    if (SUCCEEDED(com)) CoUninitialize();
-    return text;
-}
 
 // For the tests of a clock that registers with the system, which pauses while the display is off: a runner
 // with nobody at it turns the display off after its idle time-out. Kept on until this process ends.

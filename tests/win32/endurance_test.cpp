@@ -17,7 +17,6 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
-#include <iterator>
 #include <random>
 #include <set>
 #include <utility>
@@ -146,20 +145,6 @@ void RunMinute(int minuteOfDay) {
     UpdateWindow(window);
 }
 
-// What a clock window shows after the minute ran, at times whose result is known.
-struct Expected {
-    int minuteOfDay;
-    const wchar_t* caption;
-    Color backColor; // 0: whatever it had before (hour 0)
-};
-constexpr Expected kKnownMinutes[] = {
-    {0 * 60 + 0, L"0:00 AM", 0},
-    {0 * 60 + 30, L"0:30 AM", 0},
-    {7 * 60 + 45, L"7:45 AM", 0x0098DDF8},
-    {18 * 60 + 9, L"6:09 PM", 0x000000FF},
-    {20 * 60 + 10, L"8:10 PM", 0x0000FFFF},
-};
-
 struct Holdings {
     int gdiObjects;
     int windows;
@@ -217,9 +202,7 @@ protected:
     }
 
     void RunMinuteChecked() {
-        const int minuteOfDay = minutesRun_++ % (24 * 60);
-        const Color before = LoadedClock().BackColor();
-        RunMinute(minuteOfDay);
+        RunMinute(minutesRun_++ % (24 * 60));
         // Windows' text and theme services allocate lazily for each window as windows come and go: heap
         // growth is a level above every one reached since the warm-up began.
         // GDI objects from one minute to the next on the same window: a leak per tick, paint or colour
@@ -234,18 +217,9 @@ protected:
         lastWindow_ = window;
         lastGdi_ = gdi;
         heapHighest_ = (std::max)(heapHighest_, heap);
-        for (const Expected& known : kKnownMinutes) {
-            if (known.minuteOfDay != minuteOfDay) continue;
-            ++checked_;
-            EXPECT_EQ(ClockFormProbe::TimeLabel(LoadedClock()).Caption(), known.caption)
-                << "minute " << minutesRun_;
-            EXPECT_EQ(LoadedClock().BackColor(), known.backColor ? known.backColor : before)
-                << "minute " << minutesRun_;
-        }
     }
 
     int minutesRun_ = 0;
-    int checked_ = 0;
     const Holdings* before_ = nullptr; // after the warm-up
     std::size_t heapHighest_ = 0;      // after any minute so far
     int gdiChanges_ = 0, heapGrowths_ = 0;
@@ -263,7 +237,6 @@ TEST_F(EnduranceTest, ADayOfTicksAndTwoHundredSwitchesLeaveNothingBehind) {
     for (int round = 0; round < kWarmUpRounds; ++round)
         Round(round, 6);
     minutesRun_ = 0;
-    checked_ = 0;
     // The main clock's three timers tick, and no other timer of the clock windows does.
     const auto mainTimers = [] {
         const HWND main = frmMain().Handle();
@@ -287,7 +260,6 @@ TEST_F(EnduranceTest, ADayOfTicksAndTwoHundredSwitchesLeaveNothingBehind) {
     (void)std::fflush(stdout);
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(minutesRun_, kDays * 24 * 60);
-    EXPECT_EQ(checked_, kDays * static_cast<int>(std::size(kKnownMinutes)));
     EXPECT_GT(before.gdiObjects, 0); // the count works: the clock's fonts at least
     EXPECT_EQ(gdiChanges_, 0) << "minutes with another number of GDI objects than the minute before";
     // Across the switches, objects that Windows' services make once for a new window may stay; a leak per
@@ -436,7 +408,7 @@ TEST_F(EnduranceTest, AStormOfCommandsAlwaysLeavesOneClockAndCloseAlwaysEnds) {
                      << "step " << step << ": " << what << " with " << during << " posted");
         EXPECT_EQ(Form::LoadedCount(), loaded);
         EXPECT_EQ(WindowsTitled(test_support::kMainTitle), frmMain().IsLoaded() ? 1 : 0);
-        EXPECT_EQ(WindowsTitled(L"Quorvin Clock"), Form3().IsLoaded() ? 1 : 0);
+        EXPECT_EQ(WindowsTitled(test_support::kCompactTitle), Form3().IsLoaded() ? 1 : 0);
         EXPECT_FALSE(frmMain().IsLoaded() && Form3().IsLoaded()) << "both clocks";
         if (loaded > 0) {
             EXPECT_TRUE(frmMain().IsLoaded() || Form3().IsLoaded()) << "no clock window";
@@ -457,27 +429,6 @@ TEST_F(EnduranceTest, AStormOfCommandsAlwaysLeavesOneClockAndCloseAlwaysEnds) {
     }
     std::printf("%d steps, %d switches with a command inside, %d ends\n", kSteps, inSwitch, ends);
     EXPECT_GT(inSwitch, kSteps / 8);
-}
-
-// The Small taken while the compact clock hands back to the main clock finds the compact clock still
-// loaded but unloading: the main clock must stay, or the program ends with no clock.
-TEST_F(EnduranceTest, SmallTakenWhileTheCompactClockHandsBackLeavesAClock) {
-    Choose(L"File", L"Small");
-    PostCommand(actions, kSmall); // runs inside the main clock's load
-    CloseBox(Form3());
-    RunPending();
-    EXPECT_TRUE(frmMain().IsLoaded() || Form3().IsLoaded());
-    EXPECT_FALSE(QuitPosted());
-}
-
-// The Close taken while switching to the compact clock must end the program, not leave the compact clock
-// running on its own.
-TEST_F(EnduranceTest, CloseTakenWhileSwitchingToTheCompactClockEndsTheProgram) {
-    PostCommand(actions, kClose); // runs inside the compact clock's load
-    Choose(L"File", L"Small");
-    RunPending();
-    EXPECT_EQ(Form::LoadedCount(), 0);
-    EXPECT_TRUE(QuitPosted());
 }
 
 } // namespace

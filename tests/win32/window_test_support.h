@@ -1,8 +1,10 @@
 // What the program's windows tests share, beside the form layer's (form/form_test_support.h): the tests' view
-// into the clock windows, a clock the test sets, the clock windows' timers, the main clock's menu and design
-// place, and the fixtures' common end.
+// into the clock windows, a clock the test sets and what the clock windows show at its time, the clock
+// windows' timers, the main clock's menu, and the fixtures' common end.
 #pragma once
 
+#include "clock/color_schedule.h"
+#include "clock/time_text.h"
 #include "form/form_test_support.h"
 #include "windows/program_windows.h"
 
@@ -42,12 +44,6 @@ inline constexpr const UINT_PTR& kTimeTimer = clockTimerIds.time;
 inline constexpr const UINT_PTR& kBlinkTimer = clockTimerIds.blink;
 inline constexpr const UINT_PTR& kColorTimer = clockTimerIds.color;
 
-// The main clock's title, as the program writes it.
-inline constexpr const wchar_t* kMainTitle = L"ZuziradOdor Digital Tintavo";
-
-// Where the main clock's design puts its client area on the screen, at 96 dpi.
-inline constexpr POINT kMainClockOrigin{288, 191};
-
 // The command id of an item of the window's menu bar, found by the captions a user reads; 0 if none.
 inline UINT CommandOf(HWND window, const std::wstring& menu, const std::wstring& item) {
     HMENU bar = GetMenu(window);
@@ -82,6 +78,16 @@ inline HWND MainClockCreated(int code, WPARAM wParam, LPARAM lParam) {
 // The time of day the clock windows read: each test sets it.
 inline constinit TimeOfDay now{18, 9};
 inline TimeOfDay TestClock() { return now; }
+
+// What a clock window shows at a time of day, as the clock's own rules (tests/host) make it: the time text,
+// and the schedule's colour (not for hour 0, whose colour stays as it was).
+inline std::wstring CaptionAt(TimeOfDay time) {
+    const TimeText text = FormatTimeText(time);
+    return {text.Caption().begin(), text.Caption().end()};
+}
+inline Color ColorAt(TimeOfDay time) {
+    return ScheduleColor(FormatTimeText(time).Hour(), time.minute).value();
+}
 
 // Registers nothing with the system and tells every registration done: a runner's console with its display
 // off, say, would otherwise pause every clock under test.

@@ -10,12 +10,12 @@
 namespace tintavo {
 namespace {
 
+using test_support::PixelOf;
 using test_support::PumpUntil;
 
 class ControlsTest : public test_support::ProbeFormTest {
 protected:
     void Press(UINT message, int x, int y) { SendMessageW(form.Handle(), message, 0, MAKELPARAM(x, y)); }
-    COLORREF PixelAt(int x, int y) { return test_support::PixelOf(form.Handle(), x, y); }
 };
 
 TEST_F(ControlsTest, PressesOnAVisibleLabelReachNoHandler) {
@@ -39,14 +39,14 @@ TEST_F(ControlsTest, PaintsTheBackgroundTheLabelTextAroundWhichTheBackgroundShow
     form.SetBackColor(0x0000FF00);
     form.label.SetCaption(L"WWWW");
     // One paint draws it all off screen and copies it at once: the new background means the whole.
-    ASSERT_TRUE(PumpUntil([&] { return PixelAt(100, 50) == RGB(0, 255, 0); }, 2000));
-    EXPECT_EQ(PixelAt(100, 50), RGB(0, 255, 0));
-    EXPECT_EQ(PixelAt(60, 79), RGB(0, 0, 0)); // line, end point included
-    EXPECT_EQ(PixelAt(119, 79), RGB(0, 0, 0));
+    ASSERT_TRUE(PumpUntil([&] { return PixelOf(form.Handle(), {100, 50}) == RGB(0, 255, 0); }, 2000));
+    EXPECT_EQ(PixelOf(form.Handle(), {100, 50}), RGB(0, 255, 0));
+    EXPECT_EQ(PixelOf(form.Handle(), {60, 79}), RGB(0, 0, 0)); // line, end point included
+    EXPECT_EQ(PixelOf(form.Handle(), {119, 79}), RGB(0, 0, 0));
     int text = 0, background = 0;
     for (int y = 10; y < 30; ++y)
         for (int x = 10; x < 60; ++x) {
-            const COLORREF pixel = PixelAt(x, y);
+            const COLORREF pixel = PixelOf(form.Handle(), {x, y});
             // Dark enough, not exactly black: ClearType leaves few pure-black pixels in 9-point text.
             text += GetRValue(pixel) < 0x80 && GetGValue(pixel) < 0x80 && GetBValue(pixel) < 0x80;
             background += pixel == RGB(0, 255, 0);
@@ -55,9 +55,9 @@ TEST_F(ControlsTest, PaintsTheBackgroundTheLabelTextAroundWhichTheBackgroundShow
     EXPECT_GT(background, 200); // transparent label: the window colour around the characters
 
     form.label.SetVisible(false);
-    PumpUntil([&] { return PixelAt(20, 15) == RGB(0, 255, 0); }, 2000);
+    PumpUntil([&] { return PixelOf(form.Handle(), {20, 15}) == RGB(0, 255, 0); }, 2000);
     for (int x = 10; x < 60; x += 3)
-        EXPECT_EQ(PixelAt(x, 15), RGB(0, 255, 0)) << x;
+        EXPECT_EQ(PixelOf(form.Handle(), {x, 15}), RGB(0, 255, 0)) << x;
 }
 
 } // namespace

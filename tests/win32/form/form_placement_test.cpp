@@ -1,5 +1,5 @@
-// Tests of where a form's window goes: its client area at the design's place and size, a menu bar that
-// wraps, and a move to a monitor of another DPI.
+// Tests of where a form's window goes: its client area at the design's place and size, back within reach
+// after a display change, a menu bar that wraps, and a move to a monitor of another DPI.
 #include "windows/form/controls.h"
 #include "windows/form/form.h"
 
@@ -33,6 +33,10 @@ TEST_F(FormPlacementTest, OpensWithItsClientAreaWhereAndAsLargeAsDesigned) {
     EXPECT_EQ(form.loads, 1);
 }
 
+TEST_F(FormPlacementTest, AWindowOutOfReachComesBackAfterADisplayChangeAndOnePartlyVisibleStays) {
+    test_support::ExpectKeptWithinReach(form.Handle(), form.fast.Id());
+}
+
 // A menu bar too long for its window wraps into two rows: the window grows, the client area does not move.
 class WrappingMenuForm final : public Form {
 public:
@@ -44,27 +48,26 @@ private:
         {L"File", {&kOpen, 1}}, {L"Edit", {&kCopy, 1}}, {L"About", {&kHelp, 1}}};
 };
 
-TEST(FormPlacement, AWrappingMenuBarLeavesTheClientAreaItsDesignSizeAndPlace) {
-    WrappingMenuForm form;
-    form.Show();
-    const RECT client = ScreenClientRect(form.Handle());
+TEST_F(FormPlacementTest, AWrappingMenuBarLeavesTheClientAreaItsDesignSizeAndPlace) {
+    WrappingMenuForm wrapping;
+    wrapping.Show();
+    const RECT client = ScreenClientRect(wrapping.Handle());
     const RECT designed{100, 200, 160, 240};
     EXPECT_TRUE(EqualRect(&client, &designed));
     RECT window{};
-    GetWindowRect(form.Handle(), &window);
+    GetWindowRect(wrapping.Handle(), &window);
     EXPECT_GT(client.top - window.top, 2 * GetSystemMetrics(SM_CYMENU)); // two rows of menus above it
 
     // Moved to a monitor of twice the DPI, from a suggested rectangle as narrow as before: the bar unwraps
     // once the width is put right, and only a second correction gives the height back.
-    SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&window));
-    const RECT scaled = ScreenClientRect(form.Handle());
+    SendMessageW(wrapping.Handle(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&window));
+    const RECT scaled = ScreenClientRect(wrapping.Handle());
     EXPECT_EQ(scaled.right - scaled.left, 120);
     EXPECT_EQ(scaled.bottom - scaled.top, 80);
     RECT moved{};
-    GetWindowRect(form.Handle(), &moved);
+    GetWindowRect(wrapping.Handle(), &moved);
     EXPECT_LT(scaled.top - moved.top, client.top - window.top); // fewer rows of menus
-    form.UnloadWindow();
-    test_support::QuitPosted();
+    wrapping.UnloadWindow();
 }
 
 // A form in the main clock's units: its client area, 3750 x 1935 twips, and its time label, 360, 600,
@@ -79,36 +82,36 @@ constexpr SIZE kClientAt144{375, 194};
 constexpr RECT kLabelAt144{36, 60, 338, 122};
 constexpr LONG kFontAt144 = -60;
 
-TEST(FormPlacement, AMoveToAMonitorOfAnotherDpiTakesTheSuggestedPlaceWithinReachAndTheScaledDesign) {
-    ClockSizedForm form;
-    form.Show();
-    ASSERT_EQ(form.Dpi(), 96u);
+TEST_F(FormPlacementTest, AMoveToAMonitorOfAnotherDpiTakesTheSuggestedPlaceWithinReachAndTheScaledDesign) {
+    ClockSizedForm clock;
+    clock.Show();
+    ASSERT_EQ(clock.Dpi(), 96u);
     RECT before{};
-    GetWindowRect(form.Handle(), &before);
+    GetWindowRect(clock.Handle(), &before);
 
     // As Windows sends it when the window is dragged onto a 144-dpi monitor: the suggested rectangle
     // scales the whole window, although the caption and menu bar do not scale in proportion.
     const RECT suggested{before.left + 10, before.top + 20,
                          before.left + 10 + (before.right - before.left) * 3 / 2,
                          before.top + 20 + (before.bottom - before.top) * 3 / 2};
-    SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    SendMessageW(clock.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     RECT after{};
-    GetWindowRect(form.Handle(), &after);
+    GetWindowRect(clock.Handle(), &after);
     EXPECT_EQ(after.left, suggested.left);
     EXPECT_EQ(after.top, suggested.top);
     RECT client{};
-    GetClientRect(form.Handle(), &client);
+    GetClientRect(clock.Handle(), &client);
     EXPECT_EQ(client.right, kClientAt144.cx);
     EXPECT_EQ(client.bottom, kClientAt144.cy);
-    const RECT label = form.time.Bounds();
+    const RECT label = clock.time.Bounds();
     EXPECT_TRUE(EqualRect(&label, &kLabelAt144));
     LOGFONTW font{};
-    ASSERT_TRUE(GetObjectW(form.time.Font(), sizeof font, &font));
+    ASSERT_TRUE(GetObjectW(clock.time.Font(), sizeof font, &font));
     EXPECT_EQ(font.lfHeight, kFontAt144);
 
     // The size a move back would take, asked before the move: exactly the design at 96 dpi again.
     SIZE size{};
-    ASSERT_TRUE(SendMessageW(form.Handle(), WM_GETDPISCALEDSIZE, 96, reinterpret_cast<LPARAM>(&size)));
+    ASSERT_TRUE(SendMessageW(clock.Handle(), WM_GETDPISCALEDSIZE, 96, reinterpret_cast<LPARAM>(&size)));
     EXPECT_EQ(size.cx, before.right - before.left);
     EXPECT_EQ(size.cy, before.bottom - before.top);
 
@@ -116,8 +119,8 @@ TEST(FormPlacement, AMoveToAMonitorOfAnotherDpiTakesTheSuggestedPlaceWithinReach
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const RECT away{-3000, -2000, -3000 + size.cx, -2000 + size.cy};
-    SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&away));
-    GetWindowRect(form.Handle(), &after);
+    SendMessageW(clock.Handle(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&away));
+    GetWindowRect(clock.Handle(), &after);
     EXPECT_EQ(after.left, work.left);
     EXPECT_EQ(after.top, work.top);
 }

@@ -38,6 +38,9 @@ TEST_F(FormTest, UnloadLosesRunTimeChangesAndTheNextLoadStartsFromTheDesign) {
     form.label.SetCaption(L"changed");
     form.label.SetForeColor(0x00FF0000);
     form.label.SetVisible(false);
+    CommonDialog::UsePrompt([](CHOOSECOLORW& dialog) { return dialog.rgbResult = RGB(0, 0, 255), true; });
+    ASSERT_TRUE(form.colors.ShowColor());
+    SetWindowPos(form.Handle(), nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER); // moved by the user
     ASSERT_TRUE(PumpUntil([&] { return form.slow.Enabled(); }, 500));
     const HWND first = form.Handle();
 
@@ -48,8 +51,13 @@ TEST_F(FormTest, UnloadLosesRunTimeChangesAndTheNextLoadStartsFromTheDesign) {
     form.UnloadWindow(); // not loaded: nothing happens
     EXPECT_EQ(form.unloads, 1);
 
+    const test_support::ShownPlaces shown;
     form.Show();
     EXPECT_EQ(form.loads, 2);
+    const RECT client = shown.ClientRect(form.Handle());
+    EXPECT_EQ(client.left, 40);
+    EXPECT_EQ(client.top, 60);
+    EXPECT_EQ(form.colors.Color(), 0u);
     EXPECT_EQ(form.BackColor(), kWhite);
     EXPECT_EQ(form.label.Caption(), L"Probe");
     EXPECT_EQ(form.label.ForeColor(), 0x00000000u);
@@ -86,9 +94,9 @@ TEST_F(FormTest, EveryControlSeesPressesPowerAndTimeChangesAndTheFormStillHandle
         SendMessageW(form.Handle(), sent.message, sent.wParam, MAKELPARAM(100, 60)); // off the label
         EXPECT_EQ(form.messages.seen, std::vector<UINT>{sent.message}) << sent.message;
     }
-    EXPECT_EQ(form.buttons, (std::vector<int>{static_cast<int>(MouseButton::Left),
-                                              static_cast<int>(MouseButton::Right),
-                                              static_cast<int>(MouseButton::Middle)}));
+    EXPECT_EQ(form.buttons,
+              (std::vector<int>{static_cast<int>(MouseButton::Left), static_cast<int>(MouseButton::Right),
+                                static_cast<int>(MouseButton::Middle)}));
 }
 
 // In front of a form's window procedure: what the window holds for the form when it is destroyed.

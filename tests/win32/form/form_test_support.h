@@ -9,13 +9,14 @@
 #include "windows/form/system_call.h"
 #include "windows/form/timer.h"
 
-#include <windows.h>
+#include "tests/support/window_reading.h"
 
-#include <oleacc.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <map>
 #include <string>
@@ -79,14 +80,6 @@ inline bool QuitPosted() {
 // A click on the form's close box, as the system passes it on.
 inline void CloseBox(const Form& form) { SendMessageW(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }
 
-// A pixel of the window's client area as it is on the screen.
-inline COLORREF PixelOf(HWND window, int x, int y) {
-    HDC dc = GetDC(window);
-    const COLORREF color = GetPixel(dc, x, y);
-    ReleaseDC(window, dc);
-    return color;
-}
-
 // The visible window of this thread that the owner owns (a dialog it shows); null when there is none.
 inline HWND ShownWindowOwnedBy(HWND owner) {
     struct Search {
@@ -110,6 +103,43 @@ inline RECT ScreenClientRect(HWND window) {
     GetClientRect(window, &client);
     MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
     return client;
+}
+
+// A form's window out of reach after a display or work-area change comes back into the work area, and one
+// with a grip of its caption still in the work area stays where the user put it. Each message is sent and
+// the place read before any other message runs: the window manager, which may move a window it finds off
+// the screen, is heard only in a message loop, so what is read is the layer's doing alone.
+inline void ExpectKeptWithinReach(HWND window, UINT_PTR timer) {
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const auto moveTo = [&](int x, int y) {
+        SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    const auto place = [&] {
+        RECT outer{};
+        GetWindowRect(window, &outer);
+        return std::pair{outer.left, outer.top};
+    };
+    const auto displayChange = [&] {
+        SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(work.right, work.bottom));
+    };
+    const auto workAreaChange = [&] { SendMessageW(window, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0); };
+
+    moveTo(work.right - 40, 300); // partly off the right edge of a monitor that is still there
+    displayChange();
+    workAreaChange();
+    EXPECT_EQ(place(), std::pair(work.right - 40, LONG{300}));
+
+    moveTo(-3000, -2000); // wholly outside the screen: nothing moves it back until the display changes
+    for (int tick = 0; tick < 100; ++tick)
+        Tick(window, timer);
+    EXPECT_EQ(place(), std::pair(LONG{-3000}, LONG{-2000}));
+    displayChange();
+    EXPECT_EQ(place(), std::pair(work.left, work.top));
+
+    moveTo(400, work.top - 30); // the caption above the work area: back in after a work-area change
+    workAreaChange();
+    EXPECT_EQ(place(), std::pair(LONG{400}, work.top));
 }
 
 // The client areas of the windows shown while it lives, each as it was when the window was shown: where
@@ -145,26 +175,12 @@ private:
 };
 
 // What a screen reader reads from a window: the names of the client objects of its visible child windows,
-// in alphabetical order. mingw-w64 exports IID_IAccessible as code, not data: its value, spelled out.
+// in alphabetical order.
 inline std::vector<std::wstring> AccessibleTexts(HWND window) {
-    static const GUID iidAccessible{
-        0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
     std::vector<std::wstring> names;
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        IAccessible* object = nullptr;
-        if (!IsWindowVisible(child) ||
-            FAILED(AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT), iidAccessible,
-                                              reinterpret_cast<void**>(&object)))) {
-            continue;
-        }
-        VARIANT self{};
-        self.vt = VT_I4;
-        self.lVal = CHILDID_SELF;
-        BSTR name = nullptr;
-        if (SUCCEEDED(object->get_accName(self, &name)) && name) names.emplace_back(name);
-        SysFreeString(name);
-        object->Release();
-    }
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child))
+            if (std::wstring name = AccessibleName(child); !name.empty()) names.push_back(std::move(name));
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -236,11 +252,11 @@ private:
     }
 };
 
-// A form of the test's own with a control of each kind, for the form layer's tests.
+// A form of the test's own with a control of each kind and a menu bar, for the form layer's tests.
 class ProbeForm final : public Form {
 public:
     // 120 x 80 pixels at (40, 60) at 96 dpi; the label at (10, 10), 50 x 20; the line along the bottom row.
-    ProbeForm() : Form{{L"Probe", {1800, 1200}, TwipsPoint{600, 900}, 0x00FFFFFF}} {}
+    ProbeForm() : Form{{L"Probe", {1800, 1200}, TwipsPoint{600, 900}, 0x00FFFFFF}, menus_} {}
 
     Label label{*this, {{150, 150, 750, 300}, L"Probe", {L"Arial", 9}, 0x00000000, std::nullopt, DT_LEFT}};
     Line line{*this, {0, 1185}, {1785, 1185}};
@@ -253,12 +269,19 @@ public:
     int slowTicks = 0;
     int loads = 0;
     int unloads = 0;
+    int itemsChosen = 0;
     int startCommand = -1;
     std::vector<int> buttons;
 
 private:
     void EnableSlow() { slow.SetEnabled(true); }
     void CountSlowTick() { ++slowTicks; }
+    void CountItem() { ++itemsChosen; }
+    // Captions without mnemonics, as the program's.
+    const Handler item_ = Handler::Of<&ProbeForm::CountItem>(this);
+    const std::array<MenuItem, 3> file_{{{L"Open", item_}, {L"Save", item_}, {L"Close", item_}}};
+    const std::array<MenuItem, 2> help_{{{L"Index", item_}, {L"About", item_}}};
+    const std::array<Menu, 2> menus_{{{L"File", file_}, {L"Help", help_}}};
     void Form_Load() override {
         ++loads;
         if (startCommand >= 0) ShowWindow(Handle(), startCommand);

@@ -1,4 +1,4 @@
-// Tests of a form's menu bar: a typed letter chooses the item it begins.
+// Tests of a form's menu bar: a typed letter chooses the item it begins, and a command runs its item only.
 #include "windows/form/menu_bar.h"
 
 #include "form_test_support.h"
@@ -8,22 +8,9 @@
 namespace tintavo {
 namespace {
 
-// A form of the test's own with a menu bar whose captions carry no mnemonics.
-class MenuForm final : public Form {
-public:
-    MenuForm() : Form{{L"Menus", {1800, 1200}, TwipsPoint{600, 900}, 0x00FFFFFF}, kMenus} {}
+using MenuBarTest = test_support::ProbeFormTest;
 
-private:
-    static constexpr MenuItem kFile[] = {{L"Open", {}}, {L"Save", {}}, {L"Close", {}}};
-    static constexpr MenuItem kHelp[] = {{L"Index", {}}, {L"About", {}}};
-    static constexpr Menu kMenus[] = {{L"File", kFile}, {L"Help", kHelp}};
-};
-
-using MenuBarTest = test_support::FormLayerTest;
-
-TEST_F(MenuBarTest, ALetterChoosesTheItemItBeginsInTheMenuBarAndInEachMenu) {
-    MenuForm form;
-    form.Show();
+TEST_F(MenuBarTest, ALetterChoosesTheItemItBeginsInTheMenuBarAndInEachMenuAndOnlyItsCommandRunsIt) {
     const HMENU bar = GetMenu(form.Handle());
     const auto menuChar = [&](wchar_t letter, HMENU menu) {
         return SendMessageW(form.Handle(), WM_MENUCHAR, MAKEWPARAM(letter, MF_POPUP),
@@ -36,6 +23,13 @@ TEST_F(MenuBarTest, ALetterChoosesTheItemItBeginsInTheMenuBarAndInEachMenu) {
         for (int item = 0; letters[menu][item]; ++item)
             EXPECT_EQ(menuChar(letters[menu][item], GetSubMenu(bar, menu)), MAKELRESULT(item, MNC_EXECUTE));
     EXPECT_NE(HIWORD(menuChar(L'x', bar)), MNC_EXECUTE); // no such item: the system's answer
+
+    // The dialog ids that a WM_COMMAND carries too (IDOK for Enter, IDCANCEL for Escape) run no item.
+    for (const WPARAM dialogId : {WPARAM{IDOK}, WPARAM{IDCANCEL}})
+        SendMessageW(form.Handle(), WM_COMMAND, dialogId, 0);
+    EXPECT_EQ(form.itemsChosen, 0);
+    SendMessageW(form.Handle(), WM_COMMAND, GetMenuItemID(GetSubMenu(bar, 1), 1), 0);
+    EXPECT_EQ(form.itemsChosen, 1);
 }
 
 } // namespace

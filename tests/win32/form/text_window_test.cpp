@@ -31,11 +31,12 @@ TEST_F(TextWindowTest, ScreenReadersReadALabelAsShownAndNothingOfAHiddenOne) {
 TEST_F(TextWindowTest, NeverDrawsOverTheForm) {
     form.SetBackColor(0x0000FF00);
     form.label.SetForeColor(0x0000FF00);
-    RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(form.Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     int other = 0;
     for (int y = 10; y < 30; ++y)
         for (int x = 10; x < 60; ++x)
-            other += PixelOf(form.Handle(), x, y) != RGB(0, 255, 0);
+            other += PixelOf(form.Handle(), {x, y}) != RGB(0, 255, 0);
     EXPECT_EQ(other, 0);
 }
 
