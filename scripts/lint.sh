@@ -65,8 +65,9 @@ while read -r dir; do
     esac
 done < <("$win_cxx" -E -x c++ - -v </dev/null 2>&1 | sed -n '/^#include <...> search starts here:/,/^End of search list/{//!p}')
 # The databases hold GCC's warning options: clang need not know every one, and its -Wconversion also
-# means -Wsign-conversion, which GCC's does not.
-common_args=(--quiet --extra-arg=-Wno-unknown-warning-option --extra-arg=-Wno-sign-conversion)
+# means -Wsign-conversion, which GCC's does not. Unreachable code is MSVC's C4702, which GCC never reports.
+common_args=(--quiet --extra-arg=-Wno-unknown-warning-option --extra-arg=-Wno-sign-conversion
+    --extra-arg=-Wunreachable-code)
 
 tidy_one() { # database directory, source, extra arguments...
     local db=$1 source=$2 out

@@ -12,7 +12,10 @@ HANDLE claim = nullptr; // the mutex, owned by the thread that claimed it
 bool Claim(const wchar_t* name) {
     if (claim) return true;
     const HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
-    if (!mutex) return true;
+    // Access denied: a clock that this process may not open holds the claim (one started elevated, say),
+    // as CreateMutexW says to expect. Any other failure runs the clock unclaimed.
+    // https://learn.microsoft.com/windows/win32/api/synchapi/nf-synchapi-createmutexw
+    if (!mutex) return GetLastError() != ERROR_ACCESS_DENIED;
     switch (WaitForSingleObject(mutex, 0)) {
     case WAIT_OBJECT_0:
     case WAIT_ABANDONED: // its last owner ended without giving it up

@@ -9,8 +9,9 @@ namespace tintavo::one_clock {
 inline constexpr const wchar_t* kSessionClock = L"Local\\Tintavo.SessionClock";
 
 // Claims the session's clock for this process, on the thread that runs the windows: true when no other
-// process holds the claim (a claim left by a process that ended without giving it up is free). Where the
-// claim cannot be made at all the program runs anyway, unclaimed: better a second clock than none.
+// process holds the claim (a claim left by a process that ended without giving it up is free), false also
+// when the claim is there but this process may not open it (held by an elevated clock). Where the claim
+// cannot be made at all the program runs anyway, unclaimed: better a second clock than none.
 bool Claim(const wchar_t* name = kSessionClock);
 // Gives the claim up, on the thread that claimed it: the clock closes for good, and a start from now on is
 // the next clock rather than one that ends at once while this one goes. Nothing when nothing is claimed.

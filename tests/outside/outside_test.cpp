@@ -13,11 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <functional>
 #include <iterator>
 #include <map>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -31,6 +33,8 @@ using tintavo::test_support::PixelOf;
 constexpr const wchar_t* kClockAboutTitle = L"About Digital Tintavo";
 constexpr const wchar_t* kMakerAboutTitle = L"About ZuziradOdor";
 constexpr const wchar_t* kAllTitles[] = {kMainTitle, kCompactTitle, kClockAboutTitle, kMakerAboutTitle};
+// The session's claim on its one clock, as any program can find it.
+constexpr const wchar_t* kClaim = L"Local\\Tintavo.SessionClock";
 constexpr COLORREF kKeyColor = RGB(255, 0, 255);
 constexpr COLORREF kLayoutColor = RGB(255, 255, 255);
 // The main clock as designed, in twips (1440 to the inch).
@@ -66,6 +70,11 @@ UINT DpiOf(HWND window) {
 
 int ToPixels(LONG twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
 
+// For the tests of a clock that registers with the system, which pauses while the display is off: a runner
+// with nobody at it turns the display off after its idle time-out. Kept on until this process ends.
+// https://learn.microsoft.com/windows/win32/api/winbase/nf-winbase-setthreadexecutionstate
+void KeepTheDisplayOn() { (void)SetThreadExecutionState(ES_CONTINUOUS | ES_DISPLAY_REQUIRED); }
+
 SYSTEMTIME LocalNow() {
     SYSTEMTIME now{};
     GetLocalTime(&now);
@@ -96,15 +105,18 @@ void Type(std::initializer_list<WORD> keys) {
 // system tells nothing (Wine tells little).
 std::string PresenceSeen() {
     std::string seen = "the suite saw the session ";
-    // WTSINFOEXW's first members, which older SDK headers lack: its level, then (8-aligned) the session,
-    // its connect state and its lock state. The lock state is reversed on Windows 7.
+    // WTSINFOEXW's first members, which older SDK headers lack: its level, then the session, its connect
+    // state and its lock state at 8, where the level-1 record's 64-bit times align it. The padding is
+    // spelled out: an alignment specifier would be MSVC's C4324. The lock state is reversed on Windows 7.
     // https://learn.microsoft.com/windows/win32/api/wtsapi32/ns-wtsapi32-wtsinfoex_level1_w
     struct SessionInfoEx {
         DWORD level;
-        alignas(8) ULONG session;
+        DWORD padding;
+        ULONG session;
         LONG connectState;
         LONG lockState;
     };
+    static_assert(offsetof(SessionInfoEx, session) == 8);
     constexpr auto kSessionInfoEx = static_cast<WTS_INFO_CLASS>(25);
     LPWSTR buffer = nullptr;
     DWORD bytes = 0;
@@ -295,6 +307,7 @@ TEST(OutsideTest, MainClockIsATopmostToolWindowKeyedInMagentaWithTheDesignSizeAt
 TEST(OutsideTimeTest, TheTimeLabelReadsNowAndTheBackgroundIsItsScheduledColorAfterTheFirstSecond) {
     // Started early enough in the minute for the checks below to fall in the same minute.
     (void)WaitFor([] { return LocalNow().wSecond <= 45; }, 16000);
+    KeepTheDisplayOn();
     const Tintavo tintavo;
     const HWND window = LoadedMainClock(tintavo);
     ASSERT_NE(window, nullptr) << "no main clock window";
@@ -352,9 +365,68 @@ TEST(OutsideTest, FileCloseFromTheKeyboardEndsTheProgramWithExitCodeZeroLeavingN
     EXPECT_EQ(left, nullptr) << "a window left behind";
 }
 
+// A start that finds the session's clock: it ends within 10 s with exit code 0, before any window.
+void ExpectEndedAtOnceWithoutAWindow(const Tintavo& start) {
+    bool window = false;
+    const bool ended = WaitFor(
+        [&] {
+            window = window || !start.Windows(nullptr).empty();
+            return start.Ended(0);
+        },
+        10000);
+    ASSERT_TRUE(ended) << "the start still runs 10 s later";
+    EXPECT_EQ(start.ExitCode(), 0u);
+    EXPECT_FALSE(window) << "the start showed a window";
+}
+
+// A start that finds the session's claim made by something else than a running clock: it ends as a second
+// start where the claim may not be opened (a clock started elevated holds it); it is the session's clock
+// where the claim was left by a clock that ended without giving it up, or where no claim can be made.
+TEST(OutsideTest, AStartEndsOnAClaimItMayNotOpenAndRunsOnAnAbandonedOrImpossibleOne) {
+    struct Case {
+        const char* name;
+        HANDLE (*make)();
+        bool runs;
+    } const cases[] = {
+        {"a claim with an empty access list",
+         [] {
+             ACL empty{};
+             SECURITY_DESCRIPTOR descriptor{};
+             (void)InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+             (void)InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+             (void)SetSecurityDescriptorDacl(&descriptor, TRUE, &empty, FALSE);
+             SECURITY_ATTRIBUTES attributes{static_cast<DWORD>(sizeof attributes), &descriptor, FALSE};
+             return CreateMutexW(&attributes, FALSE, kClaim);
+         },
+         false},
+        {"a claim abandoned by its owner",
+         [] {
+             const HANDLE mutex = CreateMutexW(nullptr, FALSE, kClaim);
+             std::thread([mutex] { (void)WaitForSingleObject(mutex, 0); }).join(); // ends holding it
+             return mutex;
+         },
+         true},
+        {"an event of the claim's name", [] { return CreateEventW(nullptr, TRUE, FALSE, kClaim); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const HANDLE held = c.make();
+        ASSERT_NE(held, nullptr) << "error " << GetLastError();
+        {
+            const Tintavo start;
+            if (c.runs)
+                EXPECT_NE(LoadedMainClock(start), nullptr) << "no clock";
+            else
+                ExpectEndedAtOnceWithoutAWindow(start);
+        }
+        CloseHandle(held);
+    }
+}
+
 // A second start in the session of a running clock (a double-click more, or the Startup folder and the
 // restart after an update both) ends before it shows a window; the running clock stays as it was.
 TEST(OutsideTest, ASecondStartEndsAtOnceWithExitCodeZeroAndTheRunningClockStaysAsItWasAndTicks) {
+    KeepTheDisplayOn();
     const Tintavo first;
     const HWND window = LoadedMainClock(first);
     ASSERT_NE(window, nullptr) << "no main clock window";
@@ -367,19 +439,17 @@ TEST(OutsideTest, ASecondStartEndsAtOnceWithExitCodeZeroAndTheRunningClockStaysA
     ASSERT_TRUE(WaitFor([&] { return GetWindowRect(window, &placed) && placed.left == 40; }, 5000))
         << "the clock cannot be moved";
 
+    // Held in the session's namespace: one clock per session, not one per machine.
+    for (const wchar_t* name : {kClaim, L"Global\\Tintavo.SessionClock"}) {
+        const HANDLE claim = OpenMutexW(SYNCHRONIZE, FALSE, name);
+        EXPECT_EQ(claim != nullptr, name == kClaim) << "the claim under " << testing::PrintToString(name);
+        if (claim) CloseHandle(claim);
+    }
+
     const ULONGLONG started = GetTickCount64();
     const Tintavo second;
-    bool secondWindow = false;
-    const bool ended = WaitFor(
-        [&] {
-            secondWindow = secondWindow || !second.Windows(nullptr).empty();
-            return second.Ended(0);
-        },
-        10000);
+    ASSERT_NO_FATAL_FAILURE(ExpectEndedAtOnceWithoutAWindow(second));
     std::printf("the second start ended after %llu ms\n", GetTickCount64() - started);
-    ASSERT_TRUE(ended) << "the second start still runs 10 s later";
-    EXPECT_EQ(second.ExitCode(), 0u);
-    EXPECT_FALSE(secondWindow) << "the second start showed a window";
     ASSERT_FALSE(first.Ended(0)) << "the running clock ended";
     EXPECT_EQ(first.Windows(kMainTitle), std::vector<HWND>{window});
     RECT now{};

@@ -356,8 +356,19 @@ void RunCommand(Command command) {
         if (Form2().IsLoaded()) CloseBox(Form2());
         break;
     case kDrag: // a left press on the client area outside the time asks the window manager for a move
-        if (Form::LoadedCount() > 0)
+        if (Form::LoadedCount() > 0) {
+            // The move itself refused: with no button down, Windows' move loop would wait for one to go up.
+            // https://learn.microsoft.com/windows/win32/winmsg/cbtproc
+            const HHOOK noMove = SetWindowsHookExW(
+                WH_CBT,
+                [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+                    if (code == HCBT_SYSCOMMAND && (wParam & 0xFFF0) == SC_MOVE) return 1;
+                    return CallNextHookEx(nullptr, code, wParam, lParam);
+                },
+                nullptr, GetCurrentThreadId());
             SendMessageW(LoadedClock().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+            UnhookWindowsHookEx(noMove);
+        }
         break;
     case kCommandCount:
         break;

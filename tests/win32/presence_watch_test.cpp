@@ -36,13 +36,15 @@ DWORD OwnSession() {
 struct DisplaySetting {
     explicit DisplaySetting(DWORD state, const GUID& setting = GUID_SESSION_DISPLAY_STATUS,
                             DWORD length = sizeof(DWORD)) {
-        auto* header = reinterpret_cast<POWERBROADCAST_SETTING*>(bytes);
+        auto* header = reinterpret_cast<POWERBROADCAST_SETTING*>(words);
         header->PowerSetting = setting;
         header->DataLength = length;
         std::memcpy(header->Data, &state, sizeof state);
     }
-    LPARAM Get() const { return reinterpret_cast<LPARAM>(bytes); }
-    alignas(POWERBROADCAST_SETTING) BYTE bytes[sizeof(POWERBROADCAST_SETTING) + sizeof(DWORD)] = {};
+    LPARAM Get() const { return reinterpret_cast<LPARAM>(words); }
+    // Aligned as the header by its element type (an alignment specifier would be MSVC's C4324).
+    static_assert(alignof(POWERBROADCAST_SETTING) <= alignof(DWORD));
+    DWORD words[(sizeof(POWERBROADCAST_SETTING) + sizeof(DWORD) + sizeof(DWORD) - 1) / sizeof(DWORD)] = {};
 };
 
 void SendSessionEvent(HWND window, WPARAM event) {
@@ -191,6 +193,10 @@ protected:
 // system tells no presence (a console with its display off, a locked session), the clock pauses and this
 // test alone says so.
 TEST_F(PresenceWatchTest, AClockRegisteredWithTheSystemTicks) {
+    // The display kept on until this process ends: a runner with nobody at it turns it off after its idle
+    // time-out, and the clock pauses.
+    // https://learn.microsoft.com/windows/win32/api/winbase/nf-winbase-setthreadexecutionstate
+    (void)SetThreadExecutionState(ES_CONTINUOUS | ES_DISPLAY_REQUIRED);
     PresenceWatch::UseRegistrar(nullptr);
     frmMain().Show();
     TimerTicks().clear();

@@ -339,6 +339,13 @@ TEST_F(ProgramWindowsTest, TheSessionsClockIsHeldAcrossSmallAndBackAndGivenUpAsT
              Choose(L"File", L"Small");
              SendMessageW(Form3().Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
          }},
+        {"the main close box while the compact clock hands back",
+         [] {
+             Choose(L"File", L"Small");
+             const test_support::ActionWindow during;
+             during.Post([](LPARAM) { CloseBox(frmMain()); });
+             CloseBox(Form3());
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
