@@ -58,59 +58,6 @@ bool NoTimer(HWND window) {
     return true;
 }
 
-TEST(PresenceWatch, EachSystemMessageIsThePresenceEventItTells) {
-    const DisplaySetting off{0}, on{1}, dimmed{2}, monitorOff{0, GUID_MONITOR_POWER_ON},
-        monitorOn{1, GUID_MONITOR_POWER_ON}, shortPayload{0, GUID_SESSION_DISPLAY_STATUS, 2},
-        longPayload{0, GUID_SESSION_DISPLAY_STATUS, 8}, otherSetting{0, GUID_ACDC_POWER_SOURCE};
-    const auto own = static_cast<LPARAM>(OwnSession());
-    struct Case {
-        const char* name;
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-        std::optional<PresenceEvent> event;
-    } const cases[] = {
-        {"display off", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, off.Get(), PresenceEvent::DisplayOff},
-        {"display on", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, on.Get(), PresenceEvent::DisplayOn},
-        {"dimmed", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, dimmed.Get(), PresenceEvent::DisplayDimmed},
-        {"monitor off", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, monitorOff.Get(),
-         PresenceEvent::DisplayOff},
-        {"monitor on", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, monitorOn.Get(), PresenceEvent::DisplayOn},
-        {"a short payload", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, shortPayload.Get(), std::nullopt},
-        {"a long payload", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, longPayload.Get(), std::nullopt},
-        {"another setting", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, otherSetting.Get(), std::nullopt},
-        {"no payload", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, 0, std::nullopt},
-        {"any wake", WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0, PresenceEvent::Wake},
-        {"a wake by the user", WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0, PresenceEvent::WakeByUser},
-        {"lock", WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, own, PresenceEvent::Lock},
-        {"unlock", WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, own, PresenceEvent::Unlock},
-        {"logon", WM_WTSSESSION_CHANGE, WTS_SESSION_LOGON, own, PresenceEvent::Logon},
-        {"log-off", WM_WTSSESSION_CHANGE, WTS_SESSION_LOGOFF, own, std::nullopt},
-        {"console connect", WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT, own, PresenceEvent::ConsoleConnect},
-        {"console disconnect", WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT, own,
-         PresenceEvent::ConsoleDisconnect},
-        {"remote connect", WM_WTSSESSION_CHANGE, WTS_REMOTE_CONNECT, own, PresenceEvent::RemoteConnect},
-        {"remote disconnect", WM_WTSSESSION_CHANGE, WTS_REMOTE_DISCONNECT, own,
-         PresenceEvent::RemoteDisconnect},
-        {"remote control", WM_WTSSESSION_CHANGE, WTS_SESSION_REMOTE_CONTROL, own, std::nullopt},
-        {"another session's lock", WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, own + 1, std::nullopt},
-        {"another session's unlock", WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, own + 1, std::nullopt},
-        {"a display change", WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024), PresenceEvent::DisplaysChanged},
-        {"the clock set", WM_TIMECHANGE, 0, 0, PresenceEvent::ClockSet},
-        {"a press", WM_LBUTTONDOWN, MK_LBUTTON, 0, PresenceEvent::Input},
-        {"a right press", WM_RBUTTONDOWN, MK_RBUTTON, 0, PresenceEvent::Input},
-        {"a middle press", WM_MBUTTONDOWN, MK_MBUTTON, 0, PresenceEvent::Input},
-        {"a press on the caption", WM_NCLBUTTONDOWN, HTCAPTION, 0, PresenceEvent::Input},
-        {"a right press on the frame", WM_NCRBUTTONDOWN, HTBORDER, 0, PresenceEvent::Input},
-        {"a key", WM_KEYDOWN, VK_SHIFT, 0, PresenceEvent::Input},
-        {"Alt and a key", WM_SYSKEYDOWN, 'F', 0, PresenceEvent::Input},
-        {"a menu", WM_INITMENU, 0, 0, PresenceEvent::Input},
-        {"a paint", WM_PAINT, 0, 0, std::nullopt},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(PresenceWatch::EventOf(c.message, c.wParam, c.lParam), c.event) << c.name;
-}
-
 // Windows 8 (6.2) or later, as the kernel tells it whatever a manifest says.
 bool KernelIsWindows8OrLater() {
     using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
@@ -188,6 +135,59 @@ protected:
         PresenceWatch::UseRegistrar(&kCountingRegistrar);
     }
 };
+
+TEST_F(PresenceWatchTest, EachSystemMessageIsThePresenceEventItTells) {
+    const DisplaySetting off{0}, on{1}, dimmed{2}, monitorOff{0, GUID_MONITOR_POWER_ON},
+        monitorOn{1, GUID_MONITOR_POWER_ON}, shortPayload{0, GUID_SESSION_DISPLAY_STATUS, 2},
+        longPayload{0, GUID_SESSION_DISPLAY_STATUS, 8}, otherSetting{0, GUID_ACDC_POWER_SOURCE};
+    const auto own = static_cast<LPARAM>(OwnSession());
+    struct Case {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        std::optional<PresenceEvent> event;
+    } const cases[] = {
+        {"display off", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, off.Get(), PresenceEvent::DisplayOff},
+        {"display on", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, on.Get(), PresenceEvent::DisplayOn},
+        {"dimmed", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, dimmed.Get(), PresenceEvent::DisplayDimmed},
+        {"monitor off", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, monitorOff.Get(),
+         PresenceEvent::DisplayOff},
+        {"monitor on", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, monitorOn.Get(), PresenceEvent::DisplayOn},
+        {"a short payload", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, shortPayload.Get(), std::nullopt},
+        {"a long payload", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, longPayload.Get(), std::nullopt},
+        {"another setting", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, otherSetting.Get(), std::nullopt},
+        {"no payload", WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, 0, std::nullopt},
+        {"any wake", WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0, PresenceEvent::Wake},
+        {"a wake by the user", WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0, PresenceEvent::WakeByUser},
+        {"lock", WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, own, PresenceEvent::Lock},
+        {"unlock", WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, own, PresenceEvent::Unlock},
+        {"logon", WM_WTSSESSION_CHANGE, WTS_SESSION_LOGON, own, PresenceEvent::Logon},
+        {"log-off", WM_WTSSESSION_CHANGE, WTS_SESSION_LOGOFF, own, std::nullopt},
+        {"console connect", WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT, own, PresenceEvent::ConsoleConnect},
+        {"console disconnect", WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT, own,
+         PresenceEvent::ConsoleDisconnect},
+        {"remote connect", WM_WTSSESSION_CHANGE, WTS_REMOTE_CONNECT, own, PresenceEvent::RemoteConnect},
+        {"remote disconnect", WM_WTSSESSION_CHANGE, WTS_REMOTE_DISCONNECT, own,
+         PresenceEvent::RemoteDisconnect},
+        {"remote control", WM_WTSSESSION_CHANGE, WTS_SESSION_REMOTE_CONTROL, own, std::nullopt},
+        {"another session's lock", WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, own + 1, std::nullopt},
+        {"another session's unlock", WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, own + 1, std::nullopt},
+        {"a display change", WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024), PresenceEvent::DisplaysChanged},
+        {"the clock set", WM_TIMECHANGE, 0, 0, PresenceEvent::ClockSet},
+        {"a press", WM_LBUTTONDOWN, MK_LBUTTON, 0, PresenceEvent::Input},
+        {"a right press", WM_RBUTTONDOWN, MK_RBUTTON, 0, PresenceEvent::Input},
+        {"a middle press", WM_MBUTTONDOWN, MK_MBUTTON, 0, PresenceEvent::Input},
+        {"a press on the caption", WM_NCLBUTTONDOWN, HTCAPTION, 0, PresenceEvent::Input},
+        {"a right press on the frame", WM_NCRBUTTONDOWN, HTBORDER, 0, PresenceEvent::Input},
+        {"a key", WM_KEYDOWN, VK_SHIFT, 0, PresenceEvent::Input},
+        {"Alt and a key", WM_SYSKEYDOWN, 'F', 0, PresenceEvent::Input},
+        {"a menu", WM_INITMENU, 0, 0, PresenceEvent::Input},
+        {"a paint", WM_PAINT, 0, 0, std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PresenceWatch::EventOf(c.message, c.wParam, c.lParam), c.event) << c.name;
+}
 
 // The one test with the system's own registrations (the fixture's end brings presence back): where the
 // system tells no presence (a console with its display off, a locked session), the clock pauses and this
@@ -298,8 +298,8 @@ TEST_F(PresenceWatchTest, WithoutPresenceEveryClockPausesAndPresenceBackShowsThe
     now = {7, 45};
     SendSessionEvent(compact, WTS_SESSION_UNLOCK); // told to one window, heard by both
     for (ClockForm* clock : {static_cast<ClockForm*>(&frmMain()), static_cast<ClockForm*>(&Form3())}) {
-        EXPECT_EQ(ClockFormProbe::TimeLabel(*clock).Caption(), L"7:45 AM");
-        EXPECT_EQ(clock->BackColor(), 0x0098DDF8u);
+        EXPECT_EQ(ClockFormProbe::TimeLabel(*clock).Caption(), test_support::CaptionAt(now));
+        EXPECT_EQ(clock->BackColor(), test_support::ColorAt(now));
     }
     TimerTicks().clear();
     EXPECT_TRUE(PumpUntil(
@@ -319,8 +319,8 @@ TEST_F(PresenceWatchTest, AWindowLoadedWithoutPresenceStartsPausedAndShowsTheMom
     EXPECT_TRUE(NoTimer(compact));
     now = {7, 45};
     SendMessageW(compact, WM_KEYDOWN, VK_SHIFT, 0); // a lost unlock, then a key
-    EXPECT_EQ(ClockFormProbe::TimeLabel(Form3()).Caption(), L"7:45 AM");
-    EXPECT_EQ(Form3().BackColor(), 0x0098DDF8u);
+    EXPECT_EQ(ClockFormProbe::TimeLabel(Form3()).Caption(), test_support::CaptionAt(now));
+    EXPECT_EQ(Form3().BackColor(), test_support::ColorAt(now));
 }
 
 // The moments the clock shows, as reads of the test's clock: nothing else reads it while no message runs.
@@ -344,7 +344,7 @@ TEST_F(PresenceWatchTest, AWakeShowsTheMomentOnceAndBringsBackEveryTimer) {
     clockReads = 0;
     EXPECT_EQ(SendMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0), TRUE);
     EXPECT_EQ(clockReads, 1);
-    EXPECT_EQ(ClockFormProbe::TimeLabel(frmMain()).Caption(), L"7:45 AM");
+    EXPECT_EQ(ClockFormProbe::TimeLabel(frmMain()).Caption(), test_support::CaptionAt(now));
     TimerTicks().clear();
     EXPECT_TRUE(PumpUntil(
         [&] { return TicksOf(main, kTimeTimer) && TicksOf(main, kBlinkTimer) && TicksOf(main, kColorTimer); },
@@ -356,7 +356,7 @@ TEST_F(PresenceWatchTest, AWakeShowsTheMomentOnceAndBringsBackEveryTimer) {
     clockReads = 0;
     SendMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
     EXPECT_EQ(clockReads, 1);
-    EXPECT_EQ(ClockFormProbe::TimeLabel(frmMain()).Caption(), L"10:10 AM");
+    EXPECT_EQ(ClockFormProbe::TimeLabel(frmMain()).Caption(), test_support::CaptionAt(now));
 }
 
 } // namespace
