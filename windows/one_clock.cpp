@@ -6,7 +6,7 @@
 namespace tintavo::one_clock {
 
 namespace {
-HANDLE claim = nullptr; // the mutex, owned by the thread that claimed it
+constinit HANDLE claim = nullptr; // the mutex, owned by the thread that claimed it
 } // namespace
 
 bool Claim(const wchar_t* name) {

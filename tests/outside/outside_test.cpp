@@ -304,7 +304,7 @@ TEST(OutsideTest, MainClockIsATopmostToolWindowKeyedInMagentaWithTheDesignSizeAt
 
 // The local time is the runner's, or under Wine whatever TZ says (scripts/test.sh runs this test again
 // at hour 0 and in a coloured hour): the program and this test read the same clock.
-TEST(OutsideTimeTest, TheTimeLabelReadsNowAndTheBackgroundIsItsScheduledColorAfterTheFirstSecond) {
+TEST(OutsideTest, TheTimeLabelReadsNowAndTheBackgroundIsItsScheduledColorAfterTheFirstSecond) {
     // Started early enough in the minute for the checks below to fall in the same minute.
     (void)WaitFor([] { return LocalNow().wSecond <= 45; }, 16000);
     KeepTheDisplayOn();
