@@ -10,13 +10,13 @@ namespace {
 
 using test_support::CaptionAt;
 using test_support::ColorAt;
-using test_support::kColorTimer;
-using test_support::kTimeTimer;
+using test_support::ColorTimer;
 using test_support::now;
 using test_support::PumpUntil;
 using test_support::QuitPosted;
 using test_support::ShownPlaces;
 using test_support::Tick;
+using test_support::TimeTimer;
 
 constexpr Color kWhite = 0x00FFFFFF;
 
@@ -89,8 +89,8 @@ TEST_F(ClockFormTest, CaptionAfterASecondThenScheduledColorASecondAfterThat) {
     MainClockForm& form = frmMain();
     const ULONGLONG start = GetTickCount64();
     form.Show();
-    ASSERT_TRUE(
-        PumpUntil([&] { return ClockFormProbe::ColorTimerEnabled(form); }, 200)); // first sampling tick
+    // The first sampling tick enables the colour timer.
+    ASSERT_TRUE(PumpUntil([&] { return ClockFormProbe::ColorTimerEnabled(form); }, 200));
     const ULONGLONG colorTimerStart = GetTickCount64();
 
     ASSERT_TRUE(PumpUntil([&] { return !ClockFormProbe::TimeLabel(form).Caption().empty(); }, 1600));
@@ -129,11 +129,11 @@ TEST_F(ClockFormTest, EachClockWindowColorsOnlyItself) {
     const HWND main = frmMain().Handle();
     const HWND compact = Form3().Handle();
     now = {18, 9};
-    Tick(main, kTimeTimer); // samples the time and enables the colour timer
-    Tick(main, kColorTimer);
+    Tick(main, TimeTimer()); // samples the time and enables the colour timer
+    Tick(main, ColorTimer());
     now = {7, 45};
-    Tick(compact, kTimeTimer);
-    Tick(compact, kColorTimer);
+    Tick(compact, TimeTimer());
+    Tick(compact, ColorTimer());
     EXPECT_EQ(frmMain().BackColor(), ColorAt({18, 9}));
     EXPECT_EQ(Form3().BackColor(), ColorAt({7, 45}));
 }

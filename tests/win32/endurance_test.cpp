@@ -24,16 +24,16 @@
 namespace tintavo {
 namespace {
 
+using test_support::BlinkTimer;
 using test_support::Choose;
 using test_support::CloseBox;
-using test_support::kBlinkTimer;
-using test_support::kColorTimer;
-using test_support::kTimeTimer;
+using test_support::ColorTimer;
 using test_support::now;
 using test_support::QuitPosted;
 using test_support::RunPending;
 using test_support::Tick;
 using test_support::TimerTicks;
+using test_support::TimeTimer;
 
 // The timers of these windows that tick in the next ms milliseconds, by window and id, while messages run.
 // Only the clock windows': on Windows, system windows of the thread (input methods, say) own timers too.
@@ -139,9 +139,9 @@ ClockForm& LoadedClock() {
 void RunMinute(int minuteOfDay) {
     now = {minuteOfDay / 60, minuteOfDay % 60};
     const HWND window = LoadedClock().Handle();
-    Tick(window, kTimeTimer); // samples the time and enables the colour timer
-    Tick(window, kBlinkTimer);
-    Tick(window, kColorTimer);
+    Tick(window, TimeTimer()); // samples the time and enables the colour timer
+    Tick(window, BlinkTimer());
+    Tick(window, ColorTimer());
     UpdateWindow(window);
 }
 
@@ -241,7 +241,7 @@ TEST_F(EnduranceTest, ADayOfTicksAndTwoHundredSwitchesLeaveNothingBehind) {
     const auto mainTimers = [] {
         const HWND main = frmMain().Handle();
         return std::set<std::pair<HWND, UINT_PTR>>{
-            {main, kTimeTimer}, {main, kBlinkTimer}, {main, kColorTimer}};
+            {main, TimeTimer()}, {main, BlinkTimer()}, {main, ColorTimer()}};
     };
     EXPECT_EQ(TimersTicking(1500, {frmMain().Handle()}), mainTimers());
     const Holdings before = Now();

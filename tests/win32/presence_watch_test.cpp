@@ -18,13 +18,13 @@ namespace tintavo {
 namespace {
 
 using desktop::PresenceEvent;
-using test_support::kBlinkTimer;
-using test_support::kColorTimer;
-using test_support::kTimeTimer;
+using test_support::BlinkTimer;
+using test_support::ColorTimer;
 using test_support::now;
 using test_support::PumpUntil;
 using test_support::TicksOf;
 using test_support::TimerTicks;
+using test_support::TimeTimer;
 
 DWORD OwnSession() {
     DWORD session = 0;
@@ -200,7 +200,7 @@ TEST_F(PresenceWatchTest, AClockRegisteredWithTheSystemTicks) {
     PresenceWatch::UseRegistrar(nullptr);
     frmMain().Show();
     TimerTicks().clear();
-    EXPECT_TRUE(PumpUntil([] { return TicksOf(frmMain().Handle(), kTimeTimer) >= 10; }, 2000))
+    EXPECT_TRUE(PumpUntil([] { return TicksOf(frmMain().Handle(), TimeTimer()) >= 10; }, 2000))
         << "the clock did not tick: the system told it that nobody sees the desktop (the display off, the "
            "session locked or disconnected)";
 }
@@ -261,7 +261,7 @@ TEST_F(PresenceWatchTest, ASessionRegistrationRefusedAtLogonIsTriedOnceMoreWhenT
         registrations.refusal = c.refusal;
         frmMain().Show();
         TimerTicks().clear();
-        ASSERT_TRUE(PumpUntil([] { return TicksOf(frmMain().Handle(), kTimeTimer) >= 10; }, 1000));
+        ASSERT_TRUE(PumpUntil([] { return TicksOf(frmMain().Handle(), TimeTimer()) >= 10; }, 1000));
         if (!c.setFirst) {
             EXPECT_EQ(registrations.sessionTries, 1); // it waits, and does not poll
         }
@@ -288,7 +288,7 @@ TEST_F(PresenceWatchTest, WithoutPresenceEveryClockPausesAndPresenceBackShowsThe
     ASSERT_TRUE(PumpUntil([] { return ClockFormProbe::ColorTimerEnabled(frmMain()); }, 500));
 
     // A sampling tick already queued when the pause comes must not run: it would enable the colour timer.
-    PostMessageW(main, WM_TIMER, kTimeTimer, 0);
+    PostMessageW(main, WM_TIMER, TimeTimer(), 0);
     SendSessionEvent(main, WTS_SESSION_LOCK);
     EXPECT_TRUE(NoTimer(main));
     EXPECT_TRUE(NoTimer(compact));
@@ -304,7 +304,7 @@ TEST_F(PresenceWatchTest, WithoutPresenceEveryClockPausesAndPresenceBackShowsThe
     TimerTicks().clear();
     EXPECT_TRUE(PumpUntil(
         [&] {
-            return TicksOf(main, kBlinkTimer) > 0 && TicksOf(compact, kBlinkTimer) > 0 &&
+            return TicksOf(main, BlinkTimer()) > 0 && TicksOf(compact, BlinkTimer()) > 0 &&
                    ClockFormProbe::ColorTimerEnabled(frmMain()) && ClockFormProbe::ColorTimerEnabled(Form3());
         },
         1500));
@@ -337,7 +337,7 @@ TEST_F(PresenceWatchTest, AWakeShowsTheMomentOnceAndBringsBackEveryTimer) {
     frmMain().Show();
     const HWND main = frmMain().Handle();
     ClockFormProbe::UseClock(&CountedClock);
-    for (const UINT_PTR id : {kTimeTimer, kBlinkTimer, kColorTimer})
+    for (const UINT_PTR id : {TimeTimer(), BlinkTimer(), ColorTimer()})
         KillTimer(main, id);
     Sleep(2100); // two intervals of the slowest timer: each is taken for lost
     now = {7, 45};
@@ -347,7 +347,9 @@ TEST_F(PresenceWatchTest, AWakeShowsTheMomentOnceAndBringsBackEveryTimer) {
     EXPECT_EQ(ClockFormProbe::TimeLabel(frmMain()).Caption(), test_support::CaptionAt(now));
     TimerTicks().clear();
     EXPECT_TRUE(PumpUntil(
-        [&] { return TicksOf(main, kTimeTimer) && TicksOf(main, kBlinkTimer) && TicksOf(main, kColorTimer); },
+        [&] {
+            return TicksOf(main, TimeTimer()) && TicksOf(main, BlinkTimer()) && TicksOf(main, ColorTimer());
+        },
         1300));
 
     const DisplaySetting off{0};

@@ -16,9 +16,9 @@ namespace tintavo {
 namespace {
 
 using test_support::AccessibleTexts;
+using test_support::BlinkTimer;
 using test_support::Choose;
 using test_support::CloseBox;
-using test_support::kBlinkTimer;
 using test_support::PumpUntil;
 using test_support::QuitPosted;
 using test_support::RunPending;
@@ -114,9 +114,8 @@ TEST_F(ProgramWindowsTest, TheRealColorDialogIsModalAndTheClockKeepsTickingMeanw
     ASSERT_NE(dialogSeen.window, nullptr);
     EXPECT_FALSE(dialogSeen.ownerEnabled);
     EXPECT_TRUE(IsWindowEnabled(frmMain().Handle()));
-    EXPECT_FALSE(ClockFormProbe::TimeLabel(frmMain())
-                     .Caption()
-                     .empty()); // written by a tick while the dialog was open
+    // Written by a tick while the dialog was open.
+    EXPECT_FALSE(ClockFormProbe::TimeLabel(frmMain()).Caption().empty());
     EXPECT_EQ(ClockFormProbe::TimeLabel(frmMain()).ForeColor(), 0x00808080u);
     // Stretched by the system on a monitor of another scale, so its fixed layout holds; and the thread
     // makes its windows as before once it is closed.
@@ -128,8 +127,8 @@ TEST_F(ProgramWindowsTest, DisplayHidesTheTimeAndShowsItAgainStillCurrent) {
     Choose(L"File", L"Display");
     EXPECT_FALSE(ClockFormProbe::TimeLabel(frmMain()).Visible());
     ASSERT_TRUE(PumpUntil([] { return !ClockFormProbe::TimeLabel(frmMain()).Caption().empty(); }, 1600));
-    EXPECT_FALSE(
-        ClockFormProbe::TimeLabel(frmMain()).Visible()); // the ticks keep the caption current, and hidden
+    // The ticks keep the caption current, and hidden.
+    EXPECT_FALSE(ClockFormProbe::TimeLabel(frmMain()).Visible());
     Choose(L"File", L"Display");
     EXPECT_TRUE(ClockFormProbe::TimeLabel(frmMain()).Visible());
 }
@@ -165,7 +164,7 @@ TEST_F(ProgramWindowsTest, AboutItemsOpenOneWindowEachInTheirLayout) {
 TEST_F(ProgramWindowsTest, ScreenReadersReadTheTimeAsShownAndTheAboutTexts) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const auto showTime = [](const ClockForm& clock) { // now, not a second after the load
-        Tick(clock.Handle(), kBlinkTimer);
+        Tick(clock.Handle(), BlinkTimer());
         return std::vector<std::wstring>{std::wstring{ClockFormProbe::TimeLabel(clock).Caption()}};
     };
     const std::vector<std::wstring> mainTime = showTime(frmMain());
@@ -240,7 +239,7 @@ TEST_F(ProgramWindowsTest, TheEndOfTheSessionEndsTheProgramQuietlyAndACancelledE
 // The layer brings a window out of reach back (FormPlacementTest.AWindowOutOfReachComesBack...); a clock's
 // own handling of the display and work-area changes, the presence watch's among it, lets them reach it.
 TEST_F(ProgramWindowsTest, AClockOutOfReachComesBackAfterADisplayChangeAndNotAtItsTicks) {
-    test_support::ExpectKeptWithinReach(frmMain().Handle(), test_support::kTimeTimer);
+    test_support::ExpectKeptWithinReach(frmMain().Handle(), test_support::TimeTimer());
 }
 
 TEST_F(ProgramWindowsTest, ClosingAnAboutWindowLeavesTheClockRunning) {

@@ -34,15 +34,11 @@ struct ClockFormProbe {
 
 namespace tintavo::test_support {
 
-// The clock windows' timers, by the ids their ticks carry (the same in both clock windows, which share
-// ClockForm's timers), read as each fixture starts: nothing of the program is made before main.
-struct ClockTimerIds {
-    UINT_PTR time = 0, blink = 0, color = 0;
-};
-inline constinit ClockTimerIds clockTimerIds;
-inline constexpr const UINT_PTR& kTimeTimer = clockTimerIds.time;
-inline constexpr const UINT_PTR& kBlinkTimer = clockTimerIds.blink;
-inline constexpr const UINT_PTR& kColorTimer = clockTimerIds.color;
+// The clock windows' timers, by the ids their ticks carry: the same in both clock windows, which share
+// ClockForm's timers.
+inline UINT_PTR TimeTimer() { return ClockFormProbe::TimeTimerId(frmMain()); }
+inline UINT_PTR BlinkTimer() { return ClockFormProbe::BlinkTimerId(frmMain()); }
+inline UINT_PTR ColorTimer() { return ClockFormProbe::ColorTimerId(frmMain()); }
 
 // The command id of an item of the window's menu bar, found by the captions a user reads; 0 if none.
 inline UINT CommandOf(HWND window, const std::wstring& menu, const std::wstring& item) {
@@ -102,9 +98,9 @@ inline constexpr PresenceWatch::Registrar kQuietRegistrar{
     [] { return true; },
 };
 
-// Every fixture's start and end: the test's clock at 18:09, the quiet registrar, the timer ids, and no window
-// of the program left loaded (the compact clock first, which brings the main clock back), then the layer's
-// end; every seam back to the system's and presence back as at the program's start, also after a test that
+// Every fixture's start and end: the test's clock at 18:09, the quiet registrar, and no window of the
+// program left loaded (the compact clock first, which brings the main clock back), then the layer's end;
+// every seam back to the system's and presence back as at the program's start, also after a test that
 // failed midway.
 class WindowTest : public FormLayerTest {
 protected:
@@ -113,8 +109,6 @@ protected:
         now = {18, 9};
         ClockFormProbe::UseClock(&TestClock);
         PresenceWatch::UseRegistrar(&kQuietRegistrar);
-        clockTimerIds = {ClockFormProbe::TimeTimerId(frmMain()), ClockFormProbe::BlinkTimerId(frmMain()),
-                         ClockFormProbe::ColorTimerId(frmMain())};
     }
     void TearDown() override {
         Form3().UnloadWindow();
